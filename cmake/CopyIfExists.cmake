@@ -1,0 +1,5 @@
+if(EXISTS "${SRC}")
+    file(COPY "${SRC}" DESTINATION "${DST}")
+else()
+    message(WARNING "${SRC} is missing: Chinese glyphs will fall back to the system fonts")
+endif()

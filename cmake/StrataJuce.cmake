@@ -1,0 +1,25 @@
+# The JUCE modules are compiled once, into strata_juce, which every executable links. It links the modules
+# PRIVATE and re-exports their include folders and definitions, so nothing else compiles module sources.
+set(STRATA_JUCE_MODULES juce_core juce_events juce_data_structures)
+if(NOT STRATA_CORE_ONLY)
+    list(APPEND STRATA_JUCE_MODULES juce_graphics juce_gui_basics juce_gui_extra juce_audio_basics juce_audio_devices)
+endif()
+
+add_library(strata_juce STATIC)
+foreach(module IN LISTS STRATA_JUCE_MODULES)
+    target_link_libraries(strata_juce PRIVATE juce::${module})
+endforeach()
+target_compile_definitions(strata_juce PUBLIC
+    JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
+    JUCE_STANDALONE_APPLICATION=1
+    JUCE_USE_CURL=0
+    JUCE_WEB_BROWSER=0
+    JUCE_JACK=0
+    JUCE_DISPLAY_SPLASH_SCREEN=0
+    JUCE_USE_XRANDR=1
+    JUCE_MODAL_LOOPS_PERMITTED=0
+    $<$<CONFIG:Debug>:DEBUG=1>
+    $<$<NOT:$<CONFIG:Debug>>:NDEBUG=1>)
+target_include_directories(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,INCLUDE_DIRECTORIES>)
+target_compile_definitions(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,COMPILE_DEFINITIONS>)
+set_target_properties(strata_juce PROPERTIES UNITY_BUILD OFF)

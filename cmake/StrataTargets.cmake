@@ -1,0 +1,15 @@
+# strata_glob_library(name sources... LIBS ...): a static library of the sources, or an interface library while
+# the folder is still empty, so targets can link it before its first file lands.
+function(strata_glob_library name)
+    cmake_parse_arguments(L "" "" "SOURCES;LIBS;INCLUDES" ${ARGN})
+    if(L_SOURCES)
+        add_library(${name} STATIC ${L_SOURCES})
+        target_link_libraries(${name} PUBLIC ${L_LIBS})
+        target_include_directories(${name} PUBLIC ${L_INCLUDES})
+        strata_warnings(${name})
+    else()
+        add_library(${name} INTERFACE)
+        target_link_libraries(${name} INTERFACE ${L_LIBS})
+        target_include_directories(${name} INTERFACE ${L_INCLUDES})
+    endif()
+endfunction()

@@ -1,0 +1,27 @@
+#pragma once
+// The process-wide host of the device link: owns the settings store (with the state tree) and the MIDI connection.
+#include "app/SettingsStore.h"
+
+#include <memory>
+
+namespace NsStrata
+{
+class Host
+{
+public:
+    /** The one Host, created on first use and kept until the process ends. */
+    static Host* getInstance();
+    /** Deletes the instance so the next getInstance starts afresh (tests only). */
+    static void resetInstanceForTests();
+
+    virtual ~Host();
+
+    SettingsStore& settings() { return *settingsStore; }
+    juce::ValueTree& state() { return settingsStore->state(); }
+
+private:
+    Host();
+
+    std::unique_ptr<SettingsStore> settingsStore;
+};
+} // namespace NsStrata
