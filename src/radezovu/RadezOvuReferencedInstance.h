@@ -1,0 +1,63 @@
+#pragma once
+// Reference counting shared by every object the RadezOvu library hands out, and a small owner that releases.
+#include <atomic>
+#include <cstdint>
+
+class RadezOvuReferencedInstance
+{
+public:
+    virtual ~RadezOvuReferencedInstance();
+    virtual void retain();
+    /** Drops one reference; the object deletes itself when none is left. */
+    virtual void release();
+
+    int32_t referenceCount() const { return count; }
+
+    /** Objects alive right now, across the process: lets callers prove that everything was released. */
+    static int liveInstances();
+
+    RadezOvuReferencedInstance(const RadezOvuReferencedInstance&) = delete;
+    RadezOvuReferencedInstance& operator=(const RadezOvuReferencedInstance&) = delete;
+
+protected:
+    RadezOvuReferencedInstance();
+
+private:
+    int32_t count = 1;
+    static std::atomic<int> live;
+};
+
+/** Owns the one reference of an object handed out by the library and releases it when it goes. */
+template <typename T> class RadezOvuRef
+{
+public:
+    RadezOvuRef() = default;
+    explicit RadezOvuRef(T* object) : p(object) {}
+    ~RadezOvuRef() { reset(); }
+    RadezOvuRef(RadezOvuRef&& other) noexcept : p(other.p) { other.p = nullptr; }
+    RadezOvuRef& operator=(RadezOvuRef&& other) noexcept
+    {
+        if (this != &other)
+        {
+            reset();
+            p = other.p;
+            other.p = nullptr;
+        }
+        return *this;
+    }
+    RadezOvuRef(const RadezOvuRef&) = delete;
+    RadezOvuRef& operator=(const RadezOvuRef&) = delete;
+
+    void reset(T* object = nullptr)
+    {
+        if (p != nullptr)
+            p->release();
+        p = object;
+    }
+    T* get() const { return p; }
+    T* operator->() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+
+private:
+    T* p = nullptr;
+};
