@@ -17,7 +17,7 @@ target_compile_definitions(strata_juce PUBLIC
     JUCE_JACK=0
     JUCE_DISPLAY_SPLASH_SCREEN=0
     JUCE_USE_XRANDR=1
-    JUCE_MODAL_LOOPS_PERMITTED=0
+    JUCE_MODAL_LOOPS_PERMITTED=1
     $<$<CONFIG:Debug>:DEBUG=1>
     $<$<NOT:$<CONFIG:Debug>>:NDEBUG=1>)
 target_include_directories(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,INCLUDE_DIRECTORIES>)
