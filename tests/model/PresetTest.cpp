@@ -1,0 +1,125 @@
+// The shipped preset: complete for every model and mode, and consistent with the panel's knobs.
+#include "PresetFixture.h"
+
+#include "model/Catalogue.h"
+#include "model/Conversions.h"
+#include "model/DeviceValues.h"
+#include "model/KnobTable.h"
+#include "model/Models.h"
+#include "model/Modes.h"
+
+#include <cmath>
+
+using namespace NsStrata;
+
+TEST(Preset, HoldsEveryParameterInItsGroupForEveryModelAndMode)
+{
+    const auto preset = shippedPreset();
+    ASSERT_TRUE(isUsableTree(preset));
+    EXPECT_EQ(preset[Prop::ver].toString(), stateVersion);
+
+    for (int model : supportedModels)
+    {
+        const auto node = modelNode(preset, model);
+        ASSERT_TRUE(node.isValid()) << model;
+        for (int group = 0; group <= modeCount; ++group)
+        {
+            const auto g = childWithId(node, group);
+            ASSERT_TRUE(g.isValid()) << model << " group " << group;
+            if (group > 0)
+                EXPECT_EQ(g[Prop::name].toString(), juce::String(modeNames[(std::size_t) group - 1]));
+            for (int id = 1; id <= parameterCount; ++id)
+            {
+                const auto p = childWithId(g, id);
+                const bool belongs = (group == 0) == isModeIndependent(id);
+                EXPECT_EQ(p.isValid(), belongs) << model << " group " << group << " id " << id;
+                if (!p.isValid())
+                    continue;
+                EXPECT_EQ(readInt(p, Prop::nrpn, -1), addressOf(id)) << id;
+                for (const auto& prop : {Prop::type, Prop::chan, Prop::value, Prop::defa, Prop::keep})
+                    EXPECT_TRUE(p.hasProperty(prop)) << id << " lacks " << prop.toString();
+            }
+        }
+    }
+}
+
+TEST(Preset, TypeFitsTheLargestDeviceValueOfEachParameter)
+{
+    forEachParameter(shippedPreset(), [](auto, auto, juce::ValueTree p) {
+        const int id = readInt(p, Prop::id, 0);
+        const int type = readInt(p, Prop::type, 0);
+        if (type == 6)
+            return;
+        uint32_t largest = unpack7BitGroups(messageValue(p, ardentModel));
+        if (const auto* knob = knobForParameter(id))
+            for (double v : {knob->minimum, knob->maximum})
+            {
+                auto copy = p.createCopy();
+                copy.setProperty(Prop::value, knob->inverted ? -v : v, nullptr);
+                largest = std::max(largest, unpack7BitGroups(messageValue(copy, ardentModel)));
+            }
+        const int fitting = largest <= 127 ? 10 : largest <= 16383 ? 12 : 14;
+        EXPECT_EQ(type, fitting) << "id " << id << " reaches " << largest;
+    });
+}
+
+TEST(Preset, StatusBlockFieldsAreOneByteWide)
+{
+    // The status block: 18 fields after the header, at most 28 bytes in all.
+    const int statusLayout[] = {0, 1, 2, 7, 5, 3, 0, 42, 35, 36, 19, 50, 51, 52, 53, 9, 10, 0};
+    for (int model : supportedModels)
+        for (int id : statusLayout)
+            if (id != 0)
+                EXPECT_LE(readInt(presetNode(id, 1, model), Prop::type, 0), 10) << "id " << id;
+}
+
+TEST(Preset, EveryKnobValueComesBackFromTheDeviceWithinOneStep)
+{
+    for (int model : supportedModels)
+        for (int mode = 1; mode <= modeCount; ++mode)
+            for (const auto& knob : panelKnobs)
+                for (int id : {knob.paramId, knob.secondParamId})
+                {
+                    if (id == 0)
+                        continue;
+                    auto node = presetNode(id, mode, model);
+                    ASSERT_TRUE(node.isValid()) << id;
+                    const double sign = knob.inverted ? -1 : 1;
+                    double previous = sign * knob.minimum;
+                    for (double k = knob.minimum; k <= knob.maximum + 1e-9; k += knob.step)
+                    {
+                        const double atLowestEnd = knob.inverted ? knob.maximum : knob.minimum;
+                        double stored = editStep(node, sign * k, previous, false, knob.maximum);
+                        if (knob.offAtLowestEnd && std::abs(k - atLowestEnd) < 1e-9)
+                            stored = readDouble(node, Prop::off, 0);
+                        previous = stored;
+                        node.setProperty(Prop::value, stored, nullptr);
+
+                        const auto message = unpack7BitGroups(messageValue(node, model));
+                        const double shown = displayValue(node, message);
+                        EXPECT_NEAR(shown, stored, knob.step + 1e-6)
+                            << "model " << model << " mode " << mode << " id " << id << " knob at " << k;
+                    }
+                }
+}
+
+TEST(Preset, FactoryModesDifferAsTheirNamesPromise)
+{
+    const auto value = [](int id, int mode) { return readDouble(presetNode(id, mode), Prop::value, 0); };
+    EXPECT_GT(value(32, 2), value(32, 1)) << "KTV has more reverb than CHAT";
+    EXPECT_GT(value(31, 2), value(31, 1));
+    EXPECT_EQ(value(26, 3), 1) << "PRO compresses";
+    EXPECT_GT(value(27, 3), 1);
+    EXPECT_EQ(value(26, 1), 0) << "CHAT does not";
+}
+
+TEST(Preset, OnlyTransientNodesAreResetAtStart)
+{
+    const int transient[] = {ParamId::dumpRequest, ParamId::identityRequest, ParamId::jinglePlay, ParamId::jinglePlay2,
+                             ParamId::jingleOn, ParamId::jingleOff, ParamId::levelDisplay};
+    forEachParameter(shippedPreset(), [&](auto, auto, juce::ValueTree p) {
+        const int id = readInt(p, Prop::id, 0);
+        const bool isTransient = std::find(std::begin(transient), std::end(transient), id) != std::end(transient);
+        EXPECT_EQ(readInt(p, Prop::keep, 1) > 0, !isTransient) << "id " << id;
+    });
+}
