@@ -31,9 +31,18 @@ void Host::resetInstanceForTests()
     hostInstance().reset();
 }
 
-Host::Host() : settingsStore(std::make_unique<SettingsStore>())
-{
-}
+Host::Host() : settingsStore(std::make_unique<SettingsStore>()) {}
 
 Host::~Host() = default;
+
+// The connection arrives with the port backend; until then nothing can be sent.
+bool Host::sendToDevice(const MidiBytes&)
+{
+    return false;
+}
+
+bool Host::hasConnection() const
+{
+    return false;
+}
 } // namespace NsStrata

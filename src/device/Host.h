@@ -1,5 +1,7 @@
 #pragma once
-// The process-wide host of the device link: owns the settings store (with the state tree) and the MIDI connection.
+// The process-wide host of the device link: owns the settings store (with the state tree) and the MIDI
+// connection.
+#include "MidiBytes.h"
 #include "app/SettingsStore.h"
 
 #include <memory>
@@ -18,6 +20,11 @@ public:
 
     SettingsStore& settings() { return *settingsStore; }
     juce::ValueTree& state() { return settingsStore->state(); }
+
+    /** Sends one message at once on the current output; false when there is none. */
+    bool sendToDevice(const MidiBytes& message);
+    /** A MIDI connection exists (it may have no open port). */
+    bool hasConnection() const;
 
 private:
     Host();
