@@ -14,7 +14,8 @@ std::map<juce::String, Command>& commands()
     return all;
 }
 
-Args::Args(const juce::StringArray& raw, const juce::StringArray& valueOptions, const juce::StringArray& flags)
+Args::Args(const juce::StringArray& raw, const juce::StringArray& valueOptions,
+           const juce::StringArray& flags)
 {
     for (int i = 0; i < raw.size(); ++i)
     {
@@ -48,7 +49,6 @@ juce::String Args::value(const juce::String& option, const juce::String& fallbac
 {
     return values.containsKey(option) ? values[option] : fallback;
 }
-
 
 int Args::intValue(const juce::String& option, int fallback)
 {
@@ -106,7 +106,8 @@ juce::ValueTree loadPreset(const juce::String& path, juce::String& problem)
     {
         text = NsStrata::loadAssetText("Strata/preset/preset.xml", false);
         if (text.isEmpty())
-            problem = "the shipped preset was not found below " + NsStrata::findResourcesFolder().getFullPathName();
+            problem =
+                "the shipped preset was not found below " + NsStrata::findResourcesFolder().getFullPathName();
     }
     else
     {
@@ -117,7 +118,8 @@ juce::ValueTree loadPreset(const juce::String& path, juce::String& problem)
     }
     auto tree = NsStrata::treeFromXmlText(text);
     if (problem.isEmpty() && !NsStrata::isUsableTree(tree))
-        problem = "the preset is not a usable state tree: " + (path.isEmpty() ? juce::String("shipped preset") : path);
+        problem = "the preset is not a usable state tree: " +
+                  (path.isEmpty() ? juce::String("shipped preset") : path);
     return problem.isEmpty() ? tree : juce::ValueTree();
 }
 } // namespace StrataCli

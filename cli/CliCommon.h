@@ -49,6 +49,7 @@ void printJson(const juce::var& object);
 /** A JSON object under construction, keeping the insertion order of its keys. */
 juce::DynamicObject::Ptr jsonObject();
 
-/** The preset tree: the shipped one, or the file given with --preset; invalid with a message when unusable. */
+/** The preset tree: the shipped one, or the file given with --preset; invalid with a message when unusable.
+ */
 juce::ValueTree loadPreset(const juce::String& path, juce::String& problem);
 } // namespace StrataCli

@@ -51,8 +51,8 @@ int runParam(const juce::StringArray& raw)
     double value = 0;
     if (!args.ok())
         return fail(args.problem());
-    if (args.positional().size() != 2 || !Args::parseInt(args.positional()[0], id)
-        || !Args::parseNumber(args.positional()[1], value))
+    if (args.positional().size() != 2 || !Args::parseInt(args.positional()[0], id) ||
+        !Args::parseNumber(args.positional()[1], value))
         return fail("usage: strata-cli param ID VALUE [--model N] [--mode M] [--preset PATH]");
 
     NodeChoice choice;
@@ -84,9 +84,10 @@ int runStep(const juce::StringArray& raw)
     double from = 0, to = 0;
     if (!args.ok())
         return fail(args.problem());
-    if (args.positional().size() != 3 || !Args::parseInt(args.positional()[0], id)
-        || !Args::parseNumber(args.positional()[1], from) || !Args::parseNumber(args.positional()[2], to))
-        return fail("usage: strata-cli step ID FROM TO [--nearest] [--max X] [--model N] [--mode M] [--preset PATH]");
+    if (args.positional().size() != 3 || !Args::parseInt(args.positional()[0], id) ||
+        !Args::parseNumber(args.positional()[1], from) || !Args::parseNumber(args.positional()[2], to))
+        return fail(
+            "usage: strata-cli step ID FROM TO [--nearest] [--max X] [--model N] [--mode M] [--preset PATH]");
 
     NodeChoice choice;
     if (const int status = findNode(args, id, choice))

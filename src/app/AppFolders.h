@@ -1,5 +1,6 @@
 #pragma once
-// Where Strata keeps its per-machine data and its settings file on each platform (STRATA_HOME overrides both).
+// Where Strata keeps its per-machine data and its settings file on each platform (STRATA_HOME overrides
+// both).
 #include <juce_core/juce_core.h>
 
 namespace NsStrata

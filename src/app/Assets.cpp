@@ -30,7 +30,8 @@ juce::File findResourcesFolder()
 {
     if (resourcesOverride() != juce::File())
         return resourcesOverride();
-    static const juce::File found = findResourcesFolderFrom(juce::File::getSpecialLocation(juce::File::currentExecutableFile));
+    static const juce::File found =
+        findResourcesFolderFrom(juce::File::getSpecialLocation(juce::File::currentExecutableFile));
     return found;
 }
 

@@ -27,9 +27,7 @@ static juce::File platformSettingsFile()
     return AppFolders::settingsFile();
 }
 
-SettingsStore::SettingsStore() : SettingsStore(platformSettingsFile())
-{
-}
+SettingsStore::SettingsStore() : SettingsStore(platformSettingsFile()) {}
 
 SettingsStore::SettingsStore(const juce::File& settingsFile)
     : properties(std::make_unique<juce::PropertiesFile>(settingsFile, storageOptions()))

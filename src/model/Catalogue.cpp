@@ -5,16 +5,31 @@
 namespace NsStrata
 {
 const std::array<const char*, 14> sectionNames = {
-    "PRESETS",    "JINGLES", "MIXER",      "MASTER CONTROL", "DE-ESSER",  "FILTERS",   "EQ",
-    "EXCITER", "COMPRESSOR", "REVERB", "VOCAL TUNE",     "HARMONY", "BGM PITCH", "VOICE OVER"};
+    "PRESETS", "JINGLES",    "MIXER",  "MASTER CONTROL", "DE-ESSER", "FILTERS",   "EQ",
+    "EXCITER", "COMPRESSOR", "REVERB", "VOCAL TUNE",     "HARMONY",  "BGM PITCH", "VOICE OVER"};
 
 const std::array<const char*, 28> controlNames = {
-    "MIC1",  "MIC2",  "HP",   "OTG",  "BGM",   "Freq",  "Gain",      "LC Freq", "HC Freq", "RVB Time",
-    "Value", "Pitch", "Intensity", "Type", "Shift", "Delay", "Time", "Value",   "",        "Low",
+    "MIC1",  "MIC2",  "HP",        "OTG",   "BGM",       "Freq",  "Gain",  "LC Freq", "HC Freq", "RVB Time",
+    "Value", "Pitch", "Intensity", "Type",  "Shift",     "Delay", "Time",  "Value",   "",        "Low",
     "Mid",   "Hi",    "Intensity", "Ratio", "Threshold", "Boost", "PreLC", "PreHC"};
 
-const std::array<const char*, 17> buttonTexts = {"NOISE REDUCTION", "MIC MUTE", "MIC MONITOR", "SC", "C", "Db",
-                                                 "D", "Eb", "E", "F", "Gb", "G", "Ab", "A", "Bb", "B", "VR"};
+const std::array<const char*, 17> buttonTexts = {"NOISE REDUCTION",
+                                                 "MIC MUTE",
+                                                 "MIC MONITOR",
+                                                 "SC",
+                                                 "C",
+                                                 "Db",
+                                                 "D",
+                                                 "Eb",
+                                                 "E",
+                                                 "F",
+                                                 "Gb",
+                                                 "G",
+                                                 "Ab",
+                                                 "A",
+                                                 "Bb",
+                                                 "B",
+                                                 "VR"};
 
 static const std::array<uint16_t, parameterCount> addressList = {
     0x7B71, 0x7B72, 0x7B0F, 0x7B7A, 0x7B0E, 0x7B7B, 0x7B0C, 0x7B7F, 0x7B10, 0x7B23, // 1-10
@@ -155,7 +170,16 @@ bool hasDisplayConversion(int id)
 {
     switch (id)
     {
-    case 1: case 2: case 3: case 5: case 7: case 14: case 27: case 51: case 52: case 53:
+    case 1:
+    case 2:
+    case 3:
+    case 5:
+    case 7:
+    case 14:
+    case 27:
+    case 51:
+    case 52:
+    case 53:
         return true;
     default:
         return false;

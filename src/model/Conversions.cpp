@@ -36,9 +36,10 @@ uint32_t deviceValue(const juce::ValueTree& node, double v)
     {
         if (readBool(node, Prop::linear, true))
         {
-            const float y = linearMap((float) x, float(readDouble(node, Prop::start, 0) * u),
-                                      float(readDouble(node, Prop::end, 1) * u), (float) readDouble(node, Prop::st, 0),
-                                      (float) readDouble(node, Prop::ed, 1));
+            const float y =
+                linearMap((float) x, float(readDouble(node, Prop::start, 0) * u),
+                          float(readDouble(node, Prop::end, 1) * u), (float) readDouble(node, Prop::st, 0),
+                          (float) readDouble(node, Prop::ed, 1));
             d = roundDevice(y, readInt(node, Prop::round, 1) == 0 ? 1 : 0);
         }
         else
@@ -74,9 +75,9 @@ uint32_t messageValue(const juce::ValueTree& node, int modelNumber)
 
     if (readBool(node, Prop::linear, false))
     {
-        const float y = linearMap(v, float(readDouble(node, Prop::start, 0) * iunit),
-                                  float(readDouble(node, Prop::end, 0) * iunit), (float) readDouble(node, Prop::st, 0),
-                                  (float) readDouble(node, Prop::ed, 0));
+        const float y = linearMap(
+            v, float(readDouble(node, Prop::start, 0) * iunit), float(readDouble(node, Prop::end, 0) * iunit),
+            (float) readDouble(node, Prop::st, 0), (float) readDouble(node, Prop::ed, 0));
         n = roundDevice(y, readInt(node, Prop::round, 1) == 0 ? 1 : 0);
     }
     else

@@ -17,7 +17,8 @@ uint32_t messageValue(const juce::ValueTree& node, int modelNumber);
 uint32_t messageValue(const juce::ValueTree& node);
 /** The display value of a device value d reported for the node. */
 double displayValue(const juce::ValueTree& node, double d);
-/** The value a knob stores when it moves from previous to v (nearest: round to nearest, else toward the move). */
+/** The value a knob stores when it moves from previous to v (nearest: round to nearest, else toward the
+ * move). */
 double editStep(const juce::ValueTree& node, double v, double previous, bool nearest, double knobMaximum);
 
 /** True for the kinds whose nodes use the conversions ("knob", "fader", "button"). */

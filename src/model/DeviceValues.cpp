@@ -50,8 +50,9 @@ static std::array<uint8_t, 28> makeLevelTable()
 }
 
 const std::array<uint8_t, 28> levelTable = makeLevelTable();
-const std::array<uint8_t, 30> gainTable = {0,  2,  3,  4,  6,  8,  9,  10, 11, 13,  14,  16,  18,  20,  23,
+const std::array<uint8_t, 30> gainTable = {0,  2,  3,  4,  6,  8,  9,  10, 11, 13, 14, 16, 18,  20,  23,
                                            25, 29, 32, 36, 40, 45, 51, 57, 64, 72, 81, 90, 101, 114, 127};
-const std::array<uint8_t, 31> bgmGainTable = {0,  1,  2,  3,  4,  6,  8,  9,  10, 11,  13,  14,  16,  18, 20, 23,
-                                              25, 29, 32, 36, 40, 45, 51, 57, 64, 72, 81, 90, 101, 114, 127};
+const std::array<uint8_t, 31> bgmGainTable = {0,  1,  2,  3,  4,  6,  8,   9,   10, 11, 13,
+                                              14, 16, 18, 20, 23, 25, 29,  32,  36, 40, 45,
+                                              51, 57, 64, 72, 81, 90, 101, 114, 127};
 } // namespace NsStrata

@@ -14,8 +14,7 @@ uint32_t unpack7BitGroups(uint32_t g);
 /** Index of the table entry nearest to v, by bisection; order 1 ascending, 0 descending, -1 detect. */
 int nearestEntryIndex(uint8_t v, const uint8_t* table, int size, int order = -1);
 
-template <std::size_t N>
-int nearestEntryIndex(uint8_t v, const std::array<uint8_t, N>& table, int order = -1)
+template <std::size_t N> int nearestEntryIndex(uint8_t v, const std::array<uint8_t, N>& table, int order = -1)
 {
     return nearestEntryIndex(v, table.data(), (int) N, order);
 }
@@ -28,8 +27,7 @@ extern const std::array<uint8_t, 30> gainTable;
 extern const std::array<uint8_t, 31> bgmGainTable;
 
 /** The entry at index i, 0 outside the table. */
-template <std::size_t N>
-int tableEntry(const std::array<uint8_t, N>& table, int i)
+template <std::size_t N> int tableEntry(const std::array<uint8_t, N>& table, int i)
 {
     return (i >= 0 && i < (int) N) ? table[(std::size_t) i] : 0;
 }

@@ -6,8 +6,8 @@ namespace NsStrata
 {
 struct KnobSpec
 {
-    int paramId;         // first node the knob edits (0: the level display, never bound)
-    int secondParamId;   // second node (shared Intensity knob), or 0
+    int paramId;       // first node the knob edits (0: the level display, never bound)
+    int secondParamId; // second node (shared Intensity knob), or 0
     double minimum, maximum, step;
     bool inverted;       // shows 0..max but stores the negated value
     bool offAtLowestEnd; // at its lowest displayed end the knob stores the node's "off"

@@ -39,9 +39,7 @@ int modeByteValue(const juce::ValueTree& modeNode)
     return (readInt(modeNode, Prop::basedOnId, 1) - 1) | modeCode(readInt(modeNode, Prop::id, 1));
 }
 
-ModeController::ModeController(juce::ValueTree r, ModeEffects& e) : root(std::move(r)), effects(e)
-{
-}
+ModeController::ModeController(juce::ValueTree r, ModeEffects& e) : root(std::move(r)), effects(e) {}
 
 void ModeController::applySelector(int modeId)
 {

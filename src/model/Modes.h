@@ -15,7 +15,8 @@ int modeCode(int modeId);
 int modeIdForCode(int code);
 bool isUserMode(int modeId);
 
-/** Mode selector value of mode id in the model node: its code, OR'ed with basedOnId - 1 for the user modes. */
+/** Mode selector value of mode id in the model node: its code, OR'ed with basedOnId - 1 for the user modes.
+ */
 int modeSelectorValue(const juce::ValueTree& model, int modeId);
 /** The value the link and the mode block use: (basedOnId - 1) OR code for every mode. */
 int modeByteValue(const juce::ValueTree& modeNode);

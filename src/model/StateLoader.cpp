@@ -16,26 +16,31 @@ juce::ValueTree treeFromXmlText(const juce::String& text)
 
 void resetTransientValues(juce::ValueTree& tree)
 {
-    forEachParameter(tree, [](auto, auto, juce::ValueTree param) {
-        if (readInt(param, Prop::keep, 1) <= 0 && param.hasProperty(Prop::defa))
-            param.setProperty(Prop::value, param[Prop::defa], nullptr);
-    });
+    forEachParameter(tree,
+                     [](auto, auto, juce::ValueTree param)
+                     {
+                         if (readInt(param, Prop::keep, 1) <= 0 && param.hasProperty(Prop::defa))
+                             param.setProperty(Prop::value, param[Prop::defa], nullptr);
+                     });
 }
 
 void mergeStoredValues(juce::ValueTree& preset, const juce::ValueTree& stored)
 {
-    forEachParameter(preset, [&](const juce::ValueTree& model, const juce::ValueTree& group, juce::ValueTree param) {
-        if (readInt(param, Prop::keep, 0) <= 0)
-        {
-            if (param.hasProperty(Prop::defa))
-                param.setProperty(Prop::value, param[Prop::defa], nullptr);
-            return;
-        }
-        const auto storedGroup = childWithId(childWithId(stored, readInt(model, Prop::id, 0)), readInt(group, Prop::id, 0));
-        const auto storedParam = childWithId(storedGroup, readInt(param, Prop::id, 0));
-        if (storedParam.hasProperty(Prop::value))
-            param.setProperty(Prop::value, storedParam[Prop::value], nullptr);
-    });
+    forEachParameter(preset,
+                     [&](const juce::ValueTree& model, const juce::ValueTree& group, juce::ValueTree param)
+                     {
+                         if (readInt(param, Prop::keep, 0) <= 0)
+                         {
+                             if (param.hasProperty(Prop::defa))
+                                 param.setProperty(Prop::value, param[Prop::defa], nullptr);
+                             return;
+                         }
+                         const auto storedGroup = childWithId(
+                             childWithId(stored, readInt(model, Prop::id, 0)), readInt(group, Prop::id, 0));
+                         const auto storedParam = childWithId(storedGroup, readInt(param, Prop::id, 0));
+                         if (storedParam.hasProperty(Prop::value))
+                             param.setProperty(Prop::value, storedParam[Prop::value], nullptr);
+                     });
 
     // A user mode copied from another keeps the factory mode it was made from.
     for (auto model : preset)

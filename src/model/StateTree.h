@@ -58,8 +58,7 @@ juce::ValueTree parameterNode(const juce::ValueTree& model, int paramId, int mod
 bool isUsableTree(const juce::ValueTree& root);
 
 /** Calls fn(modelNode, groupNode, parameterNode) for every parameter node of the tree. */
-template <typename Fn>
-void forEachParameter(const juce::ValueTree& root, Fn&& fn)
+template <typename Fn> void forEachParameter(const juce::ValueTree& root, Fn&& fn)
 {
     for (auto model : root)
         for (auto group : model)

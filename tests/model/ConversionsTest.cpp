@@ -1,6 +1,7 @@
 // Conversions of the shipped preset's nodes: what goes to the device, and what a device report shows.
 #include "PresetFixture.h"
 
+#include "model/Catalogue.h"
 #include "model/Conversions.h"
 #include "model/DeviceValues.h"
 #include "model/Models.h"
@@ -115,7 +116,8 @@ TEST(Conversions, NodesOutsideTheConvertedKindsSendTheirValueTruncated)
 TEST(Conversions, LinearMapRoundsAsTheNodeAsks)
 {
     juce::ValueTree node("PARAM");
-    for (auto [prop, v] : {std::pair{Prop::id, 40}, {Prop::start, 0}, {Prop::end, 10}, {Prop::st, 0}, {Prop::ed, 127}})
+    for (auto [prop, v] :
+         {std::pair{Prop::id, 40}, {Prop::start, 0}, {Prop::end, 10}, {Prop::st, 0}, {Prop::ed, 127}})
         node.setProperty(prop, v, nullptr);
     node.setProperty(Prop::kind, "knob", nullptr);
     node.setProperty(Prop::linear, true, nullptr);

@@ -11,7 +11,8 @@ TEST(DeviceValues, PackSpreadsSevenBitGroupsAndUnpackJoinsThem)
     const struct
     {
         uint32_t device, packed;
-    } cases[] = {{0, 0}, {127, 0x7F}, {128, 0x0100}, {200, 0x0148}, {16383, 0x7F7F}, {0x0FFFFFFF, 0x7F7F7F7F}};
+    } cases[] = {{0, 0},        {127, 0x7F},     {128, 0x0100},
+                 {200, 0x0148}, {16383, 0x7F7F}, {0x0FFFFFFF, 0x7F7F7F7F}};
     for (const auto& c : cases)
     {
         EXPECT_EQ(pack7BitGroups(c.device), c.packed) << c.device;

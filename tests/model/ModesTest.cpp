@@ -1,6 +1,7 @@
 // Switching and copying modes on the state tree, and what they ask the rest of the program to do.
 #include "PresetFixture.h"
 
+#include "model/Catalogue.h"
 #include "model/Models.h"
 #include "model/Modes.h"
 
@@ -18,7 +19,10 @@ struct RecordingEffects : ModeEffects
         selectorValues.push_back(readInt(node, Prop::value, -1));
     }
     void rebind(int modeId) override { rebinds.push_back(modeId); }
-    void sendCopiedMode(const juce::ValueTree& node) override { copiedModes.push_back(readInt(node, Prop::id, -1)); }
+    void sendCopiedMode(const juce::ValueTree& node) override
+    {
+        copiedModes.push_back(readInt(node, Prop::id, -1));
+    }
 };
 
 class Modes : public ::testing::Test

@@ -9,6 +9,7 @@
 #include "model/Modes.h"
 
 #include <cmath>
+#include <vector>
 
 using namespace NsStrata;
 
@@ -27,7 +28,9 @@ TEST(Preset, HoldsEveryParameterInItsGroupForEveryModelAndMode)
             const auto g = childWithId(node, group);
             ASSERT_TRUE(g.isValid()) << model << " group " << group;
             if (group > 0)
+            {
                 EXPECT_EQ(g[Prop::name].toString(), juce::String(modeNames[(std::size_t) group - 1]));
+            }
             for (int id = 1; id <= parameterCount; ++id)
             {
                 const auto p = childWithId(g, id);
@@ -45,22 +48,32 @@ TEST(Preset, HoldsEveryParameterInItsGroupForEveryModelAndMode)
 
 TEST(Preset, TypeFitsTheLargestDeviceValueOfEachParameter)
 {
-    forEachParameter(shippedPreset(), [](auto, auto, juce::ValueTree p) {
-        const int id = readInt(p, Prop::id, 0);
-        const int type = readInt(p, Prop::type, 0);
-        if (type == 6)
-            return;
-        uint32_t largest = unpack7BitGroups(messageValue(p, ardentModel));
-        if (const auto* knob = knobForParameter(id))
-            for (double v : {knob->minimum, knob->maximum})
-            {
-                auto copy = p.createCopy();
-                copy.setProperty(Prop::value, knob->inverted ? -v : v, nullptr);
-                largest = std::max(largest, unpack7BitGroups(messageValue(copy, ardentModel)));
-            }
-        const int fitting = largest <= 127 ? 10 : largest <= 16383 ? 12 : 14;
-        EXPECT_EQ(type, fitting) << "id " << id << " reaches " << largest;
-    });
+    forEachParameter(shippedPreset(),
+                     [](auto, auto, juce::ValueTree p)
+                     {
+                         const int id = readInt(p, Prop::id, 0);
+                         const int type = readInt(p, Prop::type, 0);
+                         if (type == 6)
+                             return;
+                         // The largest value: at the knob's ends, or at the ends of the node's own linear
+                         // map.
+                         std::vector<double> candidates{readDouble(p, Prop::value, 0)};
+                         if (const auto* knob = knobForParameter(id))
+                             for (double v : {knob->minimum, knob->maximum})
+                                 candidates.push_back(knob->inverted ? -v : v);
+                         else if (readBool(p, Prop::linear, false))
+                             candidates.insert(candidates.end(),
+                                               {readDouble(p, Prop::start, 0), readDouble(p, Prop::end, 0)});
+                         uint32_t largest = 0;
+                         for (double v : candidates)
+                         {
+                             auto copy = p.createCopy();
+                             copy.setProperty(Prop::value, v, nullptr);
+                             largest = std::max(largest, unpack7BitGroups(messageValue(copy, ardentModel)));
+                         }
+                         const int fitting = largest <= 127 ? 10 : largest <= 16383 ? 12 : 14;
+                         EXPECT_EQ(type, fitting) << "id " << id << " reaches " << largest;
+                     });
 }
 
 TEST(Preset, StatusBlockFieldsAreOneByteWide)
@@ -69,8 +82,11 @@ TEST(Preset, StatusBlockFieldsAreOneByteWide)
     const int statusLayout[] = {0, 1, 2, 7, 5, 3, 0, 42, 35, 36, 19, 50, 51, 52, 53, 9, 10, 0};
     for (int model : supportedModels)
         for (int id : statusLayout)
-            if (id != 0)
-                EXPECT_LE(readInt(presetNode(id, 1, model), Prop::type, 0), 10) << "id " << id;
+        {
+            if (id == 0)
+                continue;
+            EXPECT_LE(readInt(presetNode(id, 1, model), Prop::type, 0), 10) << "id " << id;
+        }
 }
 
 TEST(Preset, EveryKnobValueComesBackFromTheDeviceWithinOneStep)
@@ -88,9 +104,15 @@ TEST(Preset, EveryKnobValueComesBackFromTheDeviceWithinOneStep)
                     double previous = sign * knob.minimum;
                     for (double k = knob.minimum; k <= knob.maximum + 1e-9; k += knob.step)
                     {
-                        const double atLowestEnd = knob.inverted ? knob.maximum : knob.minimum;
-                        double stored = editStep(node, sign * k, previous, false, knob.maximum);
-                        if (knob.offAtLowestEnd && std::abs(k - atLowestEnd) < 1e-9)
+                        // The slider clamps the stepped value to its range; at its lowest displayed end a
+                        // level knob stores the node's "off".
+                        const double stepped = editStep(node, sign * k, previous, false, knob.maximum);
+                        const double slider = juce::jlimit(knob.minimum, knob.maximum, sign * stepped);
+                        const double lowestEnd = knob.inverted ? knob.maximum : knob.minimum;
+                        double stored = sign * slider;
+                        if (stepped >= knob.maximum && id == ParamId::ratio)
+                            stored = stepped; // the ratio stores the node's end at its maximum
+                        if (knob.offAtLowestEnd && std::abs(slider - lowestEnd) < 1e-9)
                             stored = readDouble(node, Prop::off, 0);
                         previous = stored;
                         node.setProperty(Prop::value, stored, nullptr);
@@ -115,11 +137,15 @@ TEST(Preset, FactoryModesDifferAsTheirNamesPromise)
 
 TEST(Preset, OnlyTransientNodesAreResetAtStart)
 {
-    const int transient[] = {ParamId::dumpRequest, ParamId::identityRequest, ParamId::jinglePlay, ParamId::jinglePlay2,
-                             ParamId::jingleOn, ParamId::jingleOff, ParamId::levelDisplay};
-    forEachParameter(shippedPreset(), [&](auto, auto, juce::ValueTree p) {
-        const int id = readInt(p, Prop::id, 0);
-        const bool isTransient = std::find(std::begin(transient), std::end(transient), id) != std::end(transient);
-        EXPECT_EQ(readInt(p, Prop::keep, 1) > 0, !isTransient) << "id " << id;
-    });
+    const int transient[] = {ParamId::dumpRequest, ParamId::identityRequest, ParamId::jinglePlay,
+                             ParamId::jinglePlay2, ParamId::jingleOn,        ParamId::jingleOff,
+                             ParamId::levelDisplay};
+    forEachParameter(shippedPreset(),
+                     [&](auto, auto, juce::ValueTree p)
+                     {
+                         const int id = readInt(p, Prop::id, 0);
+                         const bool isTransient =
+                             std::find(std::begin(transient), std::end(transient), id) != std::end(transient);
+                         EXPECT_EQ(readInt(p, Prop::keep, 1) > 0, !isTransient) << "id " << id;
+                     });
 }

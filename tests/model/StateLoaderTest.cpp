@@ -1,6 +1,7 @@
 // Which tree the program starts from, given the shipped preset and the tree stored at the last exit.
 #include "PresetFixture.h"
 
+#include "model/Catalogue.h"
 #include "model/Models.h"
 
 using namespace NsStrata;
@@ -32,9 +33,9 @@ void setValue(juce::ValueTree& root, int id, double v, int mode = 1)
 TEST(StateLoader, PresetWinsButKeepsTheUsersSettingsFromLastTime)
 {
     auto stored = withVersion(shippedPreset(), "2019.1");
-    setValue(stored, ParamId::mic1, 42);                // a user setting (keep 1)
-    setValue(stored, 32, 77, 2);                         // a mode setting of KTV
-    setValue(stored, ParamId::dumpRequest, 64);          // transient (keep 0)
+    setValue(stored, ParamId::mic1, 42);        // a user setting (keep 1)
+    setValue(stored, 32, 77, 2);                // a mode setting of KTV
+    setValue(stored, ParamId::dumpRequest, 64); // transient (keep 0)
     childWithId(modelNode(stored, 4142), 4).setProperty(Prop::basedOnId, 3, nullptr);
     stored.setProperty(Prop::mode, 4, nullptr);
 
@@ -92,7 +93,8 @@ TEST(StateLoader, WithoutPresetTheStoredTreeIsUsed)
 TEST(StateLoader, NothingUsableGivesNoTree)
 {
     EXPECT_FALSE(chooseStartState({}, {}).tree.isValid());
-    EXPECT_FALSE(chooseStartState("garbage", "<x/>").tree.isValid() && isUsableTree(chooseStartState("garbage", "<x/>").tree));
+    EXPECT_FALSE(chooseStartState("garbage", "<x/>").tree.isValid() &&
+                 isUsableTree(chooseStartState("garbage", "<x/>").tree));
 }
 
 TEST(StateLoader, RootModeSelectsTheStartModeOnlyWhenItIsAMode)

@@ -33,7 +33,8 @@ static juce::File fromEnv(const char* name, juce::File fallback)
 
 juce::File binDir()
 {
-    return fromEnv("STRATA_BIN_DIR", juce::File::getSpecialLocation(juce::File::currentExecutableFile).getParentDirectory());
+    return fromEnv("STRATA_BIN_DIR",
+                   juce::File::getSpecialLocation(juce::File::currentExecutableFile).getParentDirectory());
 }
 
 juce::File sourceDir()

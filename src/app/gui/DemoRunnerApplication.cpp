@@ -1,0 +1,74 @@
+#include "DemoRunnerApplication.h"
+
+#include "MainAppWindow.h"
+#include "app/AppFolders.h"
+#include "app/InstanceChannel.h"
+#include "app/LaunchOptions.h"
+
+namespace NsStrata
+{
+// The framework's lock is machine-wide on Linux and its message never reaches the running instance there,
+// so one instance per settings folder is kept by InstanceChannel instead.
+#if JUCE_WINDOWS || JUCE_MAC
+static constexpr bool frameworkHandlesSecondStart = true;
+#else
+static constexpr bool frameworkHandlesSecondStart = false;
+#endif
+
+// Leaves time for process start within the two seconds a second start may take.
+static constexpr int secondStartTimeoutMs = 1500;
+
+DemoRunnerApplication::DemoRunnerApplication() = default;
+DemoRunnerApplication::~DemoRunnerApplication() = default;
+
+bool DemoRunnerApplication::moreThanOneInstanceAllowed()
+{
+    return !frameworkHandlesSecondStart;
+}
+
+void DemoRunnerApplication::initialise(const juce::String& commandLine)
+{
+    if (!frameworkHandlesSecondStart)
+    {
+        instanceChannel = std::make_unique<InstanceChannel>(AppFolders::settingsFolder());
+        if (!instanceChannel->claim([this](const juce::String& line) { anotherInstanceStarted(line); }))
+        {
+            instanceChannel->notifyRunningInstance(commandLine, secondStartTimeoutMs);
+            instanceChannel.reset();
+            quit();
+            return;
+        }
+    }
+
+    launchOptions() = parseLaunchOptions(commandLine);
+
+    MainAppWindow::Actions actions;
+    actions.stopMessageLoop = [] { quit(); };
+    actions.systemRequestedQuit = [this] { systemRequestedQuit(); };
+    mainWindow = std::make_unique<MainAppWindow>(getApplicationName(), std::move(actions));
+    if (!mainWindow->isReady())
+    {
+        mainWindow.reset();
+        quit();
+    }
+}
+
+void DemoRunnerApplication::shutdown()
+{
+    mainWindow.reset();
+    instanceChannel.reset();
+}
+
+void DemoRunnerApplication::anotherInstanceStarted(const juce::String&)
+{
+    if (mainWindow != nullptr)
+        mainWindow->bringToFront();
+}
+
+void DemoRunnerApplication::systemRequestedQuit()
+{
+    if (mainWindow != nullptr)
+        mainWindow->setVisible(false);
+    quit();
+}
+} // namespace NsStrata
