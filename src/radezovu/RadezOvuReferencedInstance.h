@@ -56,6 +56,7 @@ public:
     }
     T* get() const { return p; }
     T* operator->() const { return p; }
+    T& operator*() const { return *p; }
     explicit operator bool() const { return p != nullptr; }
 
 private:
