@@ -1,0 +1,81 @@
+#pragma once
+// The nine-slot jingle library: file checks, memory accounting, loading, renaming and rebuilding, and the
+// jingle names the pads show (through Listener; core never touches the screen).
+#include "JingleFolders.h"
+#include "JingleSizes.h"
+#include "JingleStore.h"
+
+#include <juce_events/juce_events.h>
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace NsStrata
+{
+class JingleLibrary
+{
+public:
+    /** Told on the message thread whenever a slot's jingle name changes (the pads show it). */
+    class Listener
+    {
+    public:
+        virtual ~Listener() = default;
+        virtual void jingleNameChanged(int slot, const juce::String& name) = 0;
+    };
+
+    explicit JingleLibrary(JingleFolders folders = JingleFolders::standard());
+    ~JingleLibrary();
+
+    const JingleFolders& folders() const { return dirs; }
+    /** The name of the slot's jingle, empty for an empty slot or a slot outside 1..9. */
+    juce::String name(int slot) const;
+    /** The slot's stored jingle file as it lies on disk, or an invalid File. */
+    juce::File storedFile(int slot) const;
+
+    /** The checks a file must pass before it may enter slot, in their order; failures carry the message. */
+    juce::Result checkJingleFile(int slot, const juce::File& file) const;
+    /** Checks and stores file in slot, then records its size and names the slot. Message thread. */
+    juce::Result loadJingleFile(int slot, const juce::File& file, const ProgressFn& progress = {});
+    /** The same load with the disk work (copy, hash, store) on a worker thread, for large files.
+        Returns the refusal at once, or ok when started; then done gets the result on the message thread.
+        progress is called on the worker thread. One load runs at a time. */
+    juce::Result loadJingleFileInBackground(int slot, const juce::File& file, ProgressFn progress,
+                                            std::function<void(juce::Result)> done);
+    bool isLoading() const { return loading; }
+
+    /** The checks of a drop of paths on a pad that come before loadJingleFile. */
+    static juce::Result checkDroppedFiles(const juce::StringArray& paths);
+    /** A drop of paths on the pad of slot: the drop checks, then loadJingleFile. */
+    juce::Result dropFiles(int slot, const juce::StringArray& paths);
+
+    /** Renames the slot's jingle; the stored file, its size and the device are not touched. */
+    juce::Result renameJingle(int slot, const juce::String& newName);
+
+    /** Restores the library's invariants and refills empty or broken slots (all slots with resetToFactory)
+        from the factory set; sets every slot's size and name. False when the root is not a folder. */
+    bool rebuildJingleLibrary(bool resetToFactory);
+
+    /** Takes sizes and names from the library as it lies on disk, changing nothing there. */
+    void readFromDisk();
+
+    void addListener(Listener* l);
+    void removeListener(Listener* l);
+
+private:
+    void setSlot(int slot, const juce::String& name, int32_t size);
+    void setName(int slot, const juce::String& name);
+    bool fillFromFactory(int slot);
+
+    JingleFolders dirs;
+    std::array<juce::String, jingleSlotCount> names;
+    std::vector<Listener*> listeners;
+    std::atomic<bool> loading{false};
+    std::thread worker;
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE(JingleLibrary)
+    JUCE_DECLARE_NON_COPYABLE(JingleLibrary)
+};
+} // namespace NsStrata

@@ -1,0 +1,109 @@
+#include "JingleStore.h"
+
+namespace NsStrata
+{
+static const juce::String storeFailedText = "WARNING: Could not store the jingle file!";
+
+int64_t jinglePadding(int64_t size)
+{
+    if (size <= 0)
+        return 0;
+    const int64_t rounded = (size + jinglePageBytes - 1) / jinglePageBytes * jinglePageBytes;
+    return rounded - size;
+}
+
+bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, PreparedCopy& out,
+                       const ProgressFn& progress)
+{
+    tempFolder.deleteRecursively();
+    if (!tempFolder.createDirectory())
+        return false;
+
+    juce::FileInputStream in(source);
+    if (in.failedToOpen())
+        return false;
+    const auto copy = tempFolder.getChildFile(source.getFileName());
+    const auto total = in.getTotalLength();
+    ContentHasher hasher;
+    int64_t done = 0;
+    {
+        juce::FileOutputStream outStream(copy);
+        if (outStream.failedToOpen())
+            return false;
+        constexpr int chunk = 1 << 16;
+        juce::HeapBlock<char> buffer(chunk);
+        for (;;)
+        {
+            const int got = in.read(buffer.get(), chunk);
+            if (got <= 0)
+                break;
+            hasher.update(buffer.get(), (size_t) got);
+            if (!outStream.write(buffer.get(), (size_t) got))
+                return false;
+            done += got;
+            if (progress && total > 0)
+                progress(juce::jmin(1.0, (double) done / (double) total));
+        }
+        if (done != total || in.getStatus().failed())
+            return false;
+        const auto padding = jinglePadding(done);
+        if (padding > 0 && !outStream.writeRepeatedByte((juce::uint8) jinglePadByte, (size_t) padding))
+            return false;
+        outStream.flush();
+        if (outStream.getStatus().failed())
+            return false;
+        out.padding = padding;
+    }
+    out.file = copy;
+    out.unpadded = done;
+    out.sourceHash = hasher.result();
+    return true;
+}
+
+// Removes everything in folder except keep.
+static void deleteAllBut(const juce::File& folder, const juce::File& keep, int what)
+{
+    for (const auto& entry : listEntries(folder, what, "*"))
+        if (entry != keep)
+            entry.deleteRecursively();
+}
+
+juce::Result storeJingle(const JingleFolders& folders, int slot, const juce::File& source, StoredJingle& out,
+                         const ProgressFn& progress)
+{
+    PreparedCopy prepared;
+    if (!preparePaddedCopy(source, folders.temp, prepared, progress))
+        return juce::Result::fail(storeFailedText);
+
+    juce::MemoryBlock paddingBytes((size_t) prepared.padding);
+    paddingBytes.fillWith(jinglePadByte);
+    const auto hash = contentHash(paddingBytes, (double) prepared.sourceHash);
+
+    const auto name = source.getFileNameWithoutExtension();
+    const auto slotFolder = folders.slotFolder(slot);
+    const auto nameFolder = slotFolder.getChildFile(name);
+    const auto target = nameFolder.getChildFile(hashText(hash) + ".mp3");
+    // Written under a name the library does not list, so a failed copy leaves no half-written jingle.
+    const auto partial = nameFolder.getChildFile(hashText(hash) + ".mp3.part");
+
+    const bool madeFolder = !nameFolder.isDirectory();
+    if (!nameFolder.createDirectory())
+        return juce::Result::fail(storeFailedText);
+    if (!prepared.file.copyFileTo(partial) || !partial.moveFileTo(target))
+    {
+        partial.deleteFile();
+        if (madeFolder)
+            nameFolder.deleteRecursively();
+        return juce::Result::fail(storeFailedText);
+    }
+
+    // The new jingle is in place; only now does the old content of the slot go.
+    deleteAllBut(slotFolder, nameFolder, juce::File::findDirectories);
+    deleteAllBut(nameFolder, target, juce::File::findFilesAndDirectories);
+
+    out.name = name;
+    out.file = target;
+    out.size = (int32_t) (prepared.unpadded + prepared.padding);
+    return juce::Result::ok();
+}
+} // namespace NsStrata

@@ -1,0 +1,40 @@
+#pragma once
+// The disk work of putting a jingle into a slot: the padded copy, its hash and the name folder. Touches no
+// process-wide state, so it can run on a worker thread.
+#include "ContentHash.h"
+#include "JingleFolders.h"
+
+namespace NsStrata
+{
+/** The device writes jingles in whole pages; stored files are padded up to a multiple of this. */
+constexpr int jinglePageBytes = 4096;
+constexpr uint8_t jinglePadByte = 0x55;
+
+/** Bytes of padding that bring size up to the next multiple of a page (0 for an exact multiple). */
+int64_t jinglePadding(int64_t size);
+
+struct PreparedCopy
+{
+    juce::File file;      // the padded copy in the temporary folder
+    int64_t unpadded = 0; // the source's size
+    int64_t padding = 0;
+    int32_t sourceHash = 0; // fileContentHash of the source's bytes, taken while copying
+};
+
+/** Empties the temporary folder, copies source into it under its own name and pads the copy.
+    False when any of it fails. */
+bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, PreparedCopy& out,
+                       const ProgressFn& progress = {});
+
+struct StoredJingle
+{
+    juce::String name; // the name folder's name
+    juce::File file;   // the stored jingle file
+    int32_t size = 0;  // its size, padding included
+};
+
+/** Stores source as the jingle of slot: the padded copy goes to slot folder/name/hash.mp3, then everything
+    else in the slot folder goes. On failure the slot is left as it was and nothing half-made stays. */
+juce::Result storeJingle(const JingleFolders& folders, int slot, const juce::File& source, StoredJingle& out,
+                         const ProgressFn& progress = {});
+} // namespace NsStrata
