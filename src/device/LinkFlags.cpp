@@ -26,4 +26,10 @@ LinkFlags& linkFlags()
     static LinkFlags flags;
     return flags;
 }
+
+PendingMeterLevel& pendingMeterLevel()
+{
+    static PendingMeterLevel meter;
+    return meter;
+}
 } // namespace NsStrata

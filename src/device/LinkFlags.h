@@ -30,4 +30,19 @@ struct LinkFlags
 };
 
 LinkFlags& linkFlags();
+
+/** The level the device last reported, waiting for the peak-meter timer; written with its flag together. */
+struct PendingMeterLevel
+{
+    std::atomic<float> level{-48.0f}; // dB
+    std::atomic<bool> fresh{false};
+
+    void reset()
+    {
+        level = -48.0f;
+        fresh = false;
+    }
+};
+
+PendingMeterLevel& pendingMeterLevel();
 } // namespace NsStrata

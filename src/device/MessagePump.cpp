@@ -9,11 +9,24 @@ namespace NsStrata
 {
 void pumpMessagesFor(float milliseconds)
 {
-    auto* manager = juce::MessageManager::getInstanceWithoutCreating();
-    if (manager == nullptr || !manager->isThisTheMessageThread())
+    const double total = std::round((double) milliseconds);
+    if (!(total > 0))
         return;
-    for (int n = (int) std::lround(milliseconds); n > 0; n -= 100)
-        if (!manager->runDispatchLoopUntil(std::min(n, 100)))
+    // The loop measures whole milliseconds of wall-clock time and may stop short of a slice; the deadline on
+    // the monotonic clock is what keeps a pause at least as long as asked.
+    const double deadline = juce::Time::getMillisecondCounterHiRes() + total;
+    auto* manager = juce::MessageManager::getInstanceWithoutCreating();
+    const bool hasLoop = manager != nullptr && manager->isThisTheMessageThread();
+    for (;;)
+    {
+        const double left = deadline - juce::Time::getMillisecondCounterHiRes();
+        if (left <= 0)
             return;
+        const int slice = std::min(100, (int) std::ceil(left));
+        if (!hasLoop)
+            juce::Thread::sleep(slice);
+        else if (!manager->runDispatchLoopUntil(slice))
+            return; // the application is quitting
+    }
 }
 } // namespace NsStrata

@@ -3,7 +3,7 @@
 
 namespace NsStrata
 {
-/** Runs the message loop for about this many milliseconds (rounded), in slices of at most 100 ms.
-    Returns at once when there is no message loop on this thread. */
+/** Runs the message loop for the milliseconds given (rounded), in slices of at most 100 ms, and never
+    returns early, so pauses between messages hold. Off the message thread it sleeps instead. */
 void pumpMessagesFor(float milliseconds);
 } // namespace NsStrata

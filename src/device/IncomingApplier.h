@@ -1,0 +1,18 @@
+#pragma once
+// Applying what the device reported: values into the state tree, the mode, the firmware version, the meter
+// level and the jingle pads, with the link flags that go with each. Message thread only.
+#include "IncomingMessage.h"
+
+#include <juce_data_structures/juce_data_structures.h>
+
+namespace NsStrata
+{
+class LinkListener;
+
+/** Applies one decoded message for the selected model; true when it was handled (the receive indicator is
+    then set). The listener may be null. */
+bool applyIncoming(const IncomingMessage& message, juce::ValueTree& root, LinkListener* listener);
+
+/** The first child of group whose "nrpn" is address; invalid when none. */
+juce::ValueTree childWithAddress(const juce::ValueTree& group, int address);
+} // namespace NsStrata
