@@ -1,20 +1,45 @@
 #include "Host.h"
 
+#include "IncomingApplier.h"
+#include "IncomingHandOff.h"
+#include "LinkFlags.h"
+#include "MessageFraming.h"
+#include "MessagePump.h"
+#include "MidiInputHandler.h"
+#include "OutgoingQueue.h"
+#include "model/Models.h"
+#include "model/StateTree.h"
+
 #include <mutex>
 
 namespace NsStrata
 {
-static std::unique_ptr<Host>& hostInstance()
+namespace
+{
+std::unique_ptr<Host>& hostInstance()
 {
     static std::unique_ptr<Host> instance;
     return instance;
 }
 
-static std::mutex& hostLock()
+std::mutex& hostLock()
 {
     static std::mutex lock;
     return lock;
 }
+
+// Until the program installs the system's ports (or the virtual mixer's), there are none.
+class NoPorts : public PortBackend
+{
+public:
+    juce::Array<PortInfo> inputs() override { return {}; }
+    juce::Array<PortInfo> outputs() override { return {}; }
+    std::unique_ptr<InputPort> openInput(const juce::String&, IncomingSink&) override { return nullptr; }
+    std::unique_ptr<OutputPort> openOutput(const juce::String&) override { return nullptr; }
+};
+
+constexpr int batchSize = 6;
+} // namespace
 
 Host* Host::getInstance()
 {
@@ -31,18 +56,81 @@ void Host::resetInstanceForTests()
     hostInstance().reset();
 }
 
-Host::Host() : settingsStore(std::make_unique<SettingsStore>()) {}
-
-Host::~Host() = default;
-
-// The connection arrives with the port backend; until then nothing can be sent.
-bool Host::sendToDevice(const MidiBytes&)
+Host::Host()
+    : settingsStore(std::make_unique<SettingsStore>()), backend(std::make_shared<NoPorts>()),
+      handOff(std::make_unique<IncomingHandOff>([this](const IncomingMessage& message)
+                                                { applyIncoming(message, state(), listener); }))
 {
-    return false;
 }
 
-bool Host::hasConnection() const
+Host::~Host()
 {
-    return false;
+    connection.reset(); // stops the inputs before the hand-off they post to goes
+}
+
+void Host::setPortBackend(std::shared_ptr<PortBackend> newBackend)
+{
+    connection.reset();
+    backend = newBackend != nullptr ? std::move(newBackend) : std::make_shared<NoPorts>();
+}
+
+bool Host::connect(bool recreate, bool enabled, const NumberFilter& modelFilter,
+                   const NumberFilter& portFilter)
+{
+    if (!enabled)
+    {
+        if (connection != nullptr)
+            connection->closeAll();
+        return false;
+    }
+    if (recreate || connection == nullptr)
+    {
+        connection.reset(); // the old ports close before the new ones open
+        connection = std::make_unique<MidiInputHandler>(*backend, *handOff);
+    }
+    return connection->scan(modelFilter, portFilter);
+}
+
+bool Host::sendToDevice(const MidiBytes& message)
+{
+    auto* output = connection != nullptr ? connection->currentOutput() : nullptr;
+    return output != nullptr && output->send(message);
+}
+
+void Host::flushQueue()
+{
+    struct FlushRunning
+    {
+        FlushRunning() { linkFlags().flushRunning = true; }
+        ~FlushRunning() { linkFlags().flushRunning = false; }
+    } running;
+
+    if (connection == nullptr || connection->currentOutput() == nullptr || connection->pairCount() <= 0)
+        return;
+    auto& queue = outgoingQueue();
+    if (queue.getNumChildren() == 0)
+        return;
+
+    juce::ValueTree batch{"mode"};
+    for (int i = 0; i < batchSize && queue.getNumChildren() > 0; ++i)
+    {
+        auto head = queue.getChild(0);
+        queue.removeChild(0, nullptr);
+        batch.appendChild(head, nullptr);
+    }
+    for (const auto& entry : batch)
+    {
+        const auto message = frameEntry(entry, selection().selectedModel, selection().deviceModel);
+        if (message.empty())
+            continue;
+        const int type = readInt(entry, Prop::type, -1);
+        if (lightsSendIndicator(type))
+            linkFlags().sendIndicator = true;
+        // The connection may have been closed, or the device pulled, during the last pause.
+        if (!sendToDevice(message))
+            return;
+        pumpMessagesFor((float) pauseAfterType(type));
+        pumpMessagesFor(50);
+    }
 }
 } // namespace NsStrata

@@ -2,15 +2,25 @@
 // The process-wide host of the device link: owns the settings store (with the state tree) and the MIDI
 // connection.
 #include "MidiBytes.h"
+#include "PortBackend.h"
 #include "app/SettingsStore.h"
 
+#include <functional>
 #include <memory>
 
 namespace NsStrata
 {
+class LinkListener;
+class IncomingHandOff;
+
+/** Accepts or rejects a model number (model filter) or a port number (port filter). */
+using NumberFilter = std::function<bool(int)>;
+
 class Host
 {
 public:
+    class MidiInputHandler;
+
     /** The one Host, created on first use and kept until the process ends. */
     static Host* getInstance();
     /** Deletes the instance so the next getInstance starts afresh (tests only). */
@@ -21,14 +31,37 @@ public:
     SettingsStore& settings() { return *settingsStore; }
     juce::ValueTree& state() { return settingsStore->state(); }
 
+    /** Where ports come from: the system's (installed by the program) or the virtual mixer's. */
+    void setPortBackend(std::shared_ptr<PortBackend> backend);
+    PortBackend& portBackend() { return *backend; }
+
+    /** The screen side; null until the main screen exists. Message thread only. */
+    void setListener(LinkListener* newListener) { listener = newListener; }
+    LinkListener* linkListener() const { return listener; }
+
+    /** Opens the ports that pass the filters, replacing the connection when recreate is set or there is none.
+        With enabled false it only closes every port. True when a pair is open. */
+    bool connect(bool recreate, bool enabled, const NumberFilter& modelFilter,
+                 const NumberFilter& portFilter);
+    /** A MIDI connection exists (it may have no open port). */
+    bool hasConnection() const { return connection != nullptr; }
+    MidiInputHandler* midiConnection() const { return connection.get(); }
+
     /** Sends one message at once on the current output; false when there is none. */
     bool sendToDevice(const MidiBytes& message);
-    /** A MIDI connection exists (it may have no open port). */
-    bool hasConnection() const;
+    /** Sends up to six queued entries, each followed by its pause. */
+    void flushQueue();
+
+    /** Applies, in arrival order, what the input ports delivered. Message thread. */
+    IncomingHandOff& incoming() { return *handOff; }
 
 private:
     Host();
 
     std::unique_ptr<SettingsStore> settingsStore;
+    std::shared_ptr<PortBackend> backend;
+    std::unique_ptr<IncomingHandOff> handOff;
+    std::unique_ptr<MidiInputHandler> connection;
+    LinkListener* listener = nullptr;
 };
 } // namespace NsStrata
