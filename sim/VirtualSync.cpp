@@ -1,0 +1,63 @@
+#include "VirtualSync.h"
+
+#include "device/Host.h"
+#include "device/LinkFlags.h"
+#include "device/LinkTexts.h"
+#include "device/MessagePump.h"
+#include "device/OutgoingQueue.h"
+#include "device/PollTimer.h"
+#include "model/Catalogue.h"
+#include "model/Models.h"
+
+namespace NsStrata
+{
+namespace
+{
+bool isModeSelector(const MidiBytes& bytes)
+{
+    const int address = addressOf(ParamId::modeSelector);
+    return bytes.size() == 10 && bytes[6] == (address >> 8) && bytes[7] == (address & 0x7F);
+}
+} // namespace
+
+SyncTimes runVirtualSync(const std::shared_ptr<VirtualMixer>& mixer, const juce::ValueTree& preset,
+                         double timeoutMs)
+{
+    linkFlags().reset();
+    linkTexts().reset();
+    resetOutgoingQueue();
+    selection().reset();
+    selection().selectedModel = mixer->modelNumber();
+
+    auto& host = *Host::getInstance();
+    host.settings().setState(preset.createCopy());
+    host.setPortBackend(mixer);
+    mixer->clearReceived();
+    const int deliveredBefore = mixer->deliveredCount();
+
+    SyncTimes times;
+    times.floorMs = synchronisationFloorMs();
+    MyTimer timer(host);
+    const double start = juce::Time::getMillisecondCounterHiRes();
+    timer.start();
+    while (juce::Time::getMillisecondCounterHiRes() - start < timeoutMs)
+    {
+        pumpMessagesFor(1);
+        if (linkFlags().synchronised && times.synchronisedMs == 0)
+            times.synchronisedMs = juce::Time::getMillisecondCounterHiRes() - start;
+        const auto log = mixer->received();
+        if (times.synchronisedMs > 0 && !log.empty() && isModeSelector(log.back().bytes))
+        {
+            times.ok = true;
+            times.connectedMs = log.front().ms - start;
+            times.selectorMs = log.back().ms - start;
+            times.sent = (int) log.size();
+            break;
+        }
+    }
+    timer.stopTimer();
+    times.received = mixer->deliveredCount() - deliveredBefore;
+    host.setPortBackend(nullptr);
+    return times;
+}
+} // namespace NsStrata
