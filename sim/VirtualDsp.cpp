@@ -375,7 +375,8 @@ bool VirtualDsp::deliver(uint8_t* data, uint32_t maxBytes, uint32_t& got)
     if (silent || !replyReady)
         return false;
     got = static_cast<uint32_t>(std::min<size_t>(maxBytes, pending.size() - pendingAt));
-    std::memcpy(data, pending.data() + pendingAt, got);
+    if (got > 0)
+        std::memcpy(data, pending.data() + pendingAt, got);
     pendingAt += got;
     replyReady = pendingAt < pending.size();
     return true;
