@@ -20,6 +20,10 @@ target_compile_definitions(strata_juce PUBLIC
     JUCE_MODAL_LOOPS_PERMITTED=1
     $<$<CONFIG:Debug>:DEBUG=1>
     $<$<NOT:$<CONFIG:Debug>>:NDEBUG=1>)
+if(NOT STRATA_CORE_ONLY AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    # Debian's juce_graphics decodes pictures with the system libpng and libjpeg.
+    target_link_libraries(strata_juce PUBLIC juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+endif()
 target_include_directories(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,INCLUDE_DIRECTORIES>)
 target_compile_definitions(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,COMPILE_DEFINITIONS>)
 set_target_properties(strata_juce PROPERTIES UNITY_BUILD OFF)
