@@ -71,8 +71,8 @@ bool MainAppWindow::keyPressed(const juce::KeyPress& key)
 bool MainAppWindow::isQuitKey(const juce::KeyPress& key)
 {
     const auto modifiers = key.getModifiers().withoutMouseButtons();
-    return modifiers == juce::ModifierKeys(juce::ModifierKeys::ctrlModifier)
-           && juce::CharacterFunctions::toUpperCase((juce::juce_wchar) key.getKeyCode()) == 'Q';
+    return modifiers == juce::ModifierKeys(juce::ModifierKeys::ctrlModifier) &&
+           juce::CharacterFunctions::toUpperCase((juce::juce_wchar) key.getKeyCode()) == 'Q';
 }
 
 void MainAppWindow::tearDownContent()
