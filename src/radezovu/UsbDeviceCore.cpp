@@ -55,7 +55,8 @@ bool RadezOvuCore::UsbDevice_Core::fail(const std::string& why)
 
 void RadezOvuCore::UsbDevice_Core::reserveReply(uint32_t bytes)
 {
-    if (bytes <= replyCapacity_)
+    // The first reply makes the buffer even when it is empty, so the reply always has somewhere to live.
+    if (reply_ != nullptr && bytes <= replyCapacity_)
         return;
     uint32_t capacity = replyCapacity_ == 0 ? firstReadBytes : replyCapacity_;
     while (capacity < bytes)
