@@ -163,6 +163,22 @@ void VirtualMixer::plugIn()
     plugged = true;
 }
 
+void VirtualMixer::unplugAfterReceiving(int messages)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    unplugCountdown = messages;
+}
+
+void VirtualMixer::selectMode(int modeId, int basedOnId)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (modeId < 1 || modeId > modeCount)
+        return;
+    mode = modeId;
+    if (isUserMode(modeId))
+        basedOn[(std::size_t) modeId] = juce::jlimit(1, 4, basedOnId);
+}
+
 bool VirtualMixer::isPluggedIn() const
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
@@ -392,6 +408,12 @@ bool VirtualMixer::receive(const MidiBytes& bytes, int portGeneration)
     if (!plugged || portGeneration != generation)
         return false;
     log.push_back({juce::Time::getMillisecondCounterHiRes(), bytes});
+    if (unplugCountdown > 0 && --unplugCountdown == 0)
+    {
+        unplugCountdown = -1;
+        unplug();
+        return true;
+    }
 
     if (bytes == MidiBytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7})
     {

@@ -39,11 +39,15 @@ public:
     void unplug();
     void plugIn();
     bool isPluggedIn() const;
+    /** The cable is pulled right after the device has taken this many more messages. */
+    void unplugAfterReceiving(int messages);
 
     /** Hardware knob turned: stores the device value and reports it in the width of the parameter. */
     void turnKnob(int paramId, uint32_t deviceValue);
     /** A jingle pad (0..8, or any byte to test the program) starts or stops playing. */
     void reportJingle(int pad, bool playing);
+    /** The mode buttons on the device: makes a mode current (and a user mode based on a factory mode). */
+    void selectMode(int modeId, int basedOnId);
     /** Sends raw bytes to the program as if the device had sent them. */
     void sendRaw(const MidiBytes& bytes);
     /** Bytes the device sends the moment an input port starts (before the program is ready for them). */
@@ -89,6 +93,7 @@ private:
     int meterStep = 0;
     int delivered = 0;
     bool plugged = true;
+    int unplugCountdown = -1;
     int generation = 0; // bumped on every unplug: ports opened before go dead
     juce::StringArray inputNames, outputNames;
     MidiBytes greeting;

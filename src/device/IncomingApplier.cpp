@@ -33,6 +33,12 @@ double toDisplay(const juce::ValueTree& entry, int address, double raw, double u
     return toDisplayConversion(idForAddress(address), raw) / unit;
 }
 
+double unitOf(const juce::ValueTree& entry)
+{
+    const int unit = readInt(entry, Prop::iunit, 1);
+    return unit == 0 ? 1 : unit; // a unit of 0 would store infinity
+}
+
 struct Groups
 {
     juce::ValueTree model, group0, modeGroup;
@@ -77,7 +83,9 @@ bool applyValue7(const IncomingMessage& m, const Groups& groups, LinkListener* l
     else if (id == ParamId::bgm && selection().selectedModel == ardentModel)
         raw = b8 == 0 ? 0 : tableEntry(gainTable, nearestEntryIndex(b8, bgmGainTable) + 1);
 
-    double v = toDisplay(entry, m.address, raw, 1);
+    // Units apply here as in every other report: without them a knob counted in tenths would show ten times
+    // the value the device holds.
+    double v = toDisplay(entry, m.address, raw, unitOf(entry));
     if (!readBool(entry, Prop::round, true))
         v = std::floor(v);
 
@@ -107,15 +115,8 @@ bool applyValue7(const IncomingMessage& m, const Groups& groups, LinkListener* l
 bool applyWideValue(const IncomingMessage& m, const Groups& groups)
 {
     auto entry = childWithAddress(groups.modeGroup, m.address);
-    double unit = 1;
-    if (m.kind == IncomingKind::value28)
-    {
-        unit = readInt(entry, Prop::iunit, 1);
-        if (unit == 0)
-            unit = 1; // a unit of 0 would store infinity
-    }
     if (entry.isValid())
-        entry.setProperty(Prop::value, toDisplay(entry, m.address, m.raw, unit), nullptr);
+        entry.setProperty(Prop::value, toDisplay(entry, m.address, m.raw, unitOf(entry)), nullptr);
     markEdited();
     return true;
 }

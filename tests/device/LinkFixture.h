@@ -1,0 +1,91 @@
+#pragma once
+// A clean device link per test: flags, texts, queue and model numbers at their start values, a fresh Host
+// whose state tree is the shipped preset, and helpers to build and read messages.
+#include "../model/PresetFixture.h"
+#include "device/Host.h"
+#include "device/LinkFlags.h"
+#include "device/LinkListener.h"
+#include "device/LinkTexts.h"
+#include "device/MidiBytes.h"
+#include "device/OutgoingQueue.h"
+#include "model/Catalogue.h"
+#include "model/Models.h"
+#include "model/StateTree.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+inline void resetLink()
+{
+    NsStrata::Host::resetInstanceForTests();
+    NsStrata::linkFlags().reset();
+    NsStrata::linkTexts().reset();
+    NsStrata::pendingMeterLevel().reset();
+    NsStrata::resetOutgoingQueue();
+    NsStrata::selection().reset();
+}
+
+/** A fresh link whose Host holds a copy of the shipped preset. */
+class LinkTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        resetLink();
+        host().settings().setState(shippedPreset());
+    }
+    void TearDown() override { resetLink(); }
+
+    static NsStrata::Host& host() { return *NsStrata::Host::getInstance(); }
+    static juce::ValueTree& tree() { return host().state(); }
+    /** A node of the live tree (selected model unless given). */
+    static juce::ValueTree node(int paramId, int mode = 1, int model = -1)
+    {
+        const int m = model < 0 ? NsStrata::selection().selectedModel.load() : model;
+        return NsStrata::parameterNode(NsStrata::modelNode(tree(), m), paramId, mode);
+    }
+};
+
+/** Records what the link asks of the screen. */
+class RecordingListener : public NsStrata::LinkListener
+{
+public:
+    struct Pad
+    {
+        int position;
+        bool on;
+        bool operator==(const Pad& o) const { return position == o.position && on == o.on; }
+    };
+    std::vector<Pad> pads;
+    int allPadsOff = 0;
+    juce::StringArray versions;
+    int refreshes = 0;
+    std::vector<int> rebinds;
+    std::vector<bool> coverVisible;
+    juce::StringArray titles;
+    std::function<void()> onRefresh;
+
+    void setJinglePad(int position, bool on) override { pads.push_back({position, on}); }
+    void switchAllJinglePadsOff() override { ++allPadsOff; }
+    void showFirmwareVersion(const juce::String& version) override { versions.add(version); }
+    void refreshFromState(bool) override
+    {
+        ++refreshes;
+        if (onRefresh)
+            onRefresh();
+    }
+    void rebindPanel(int modeId) override { rebinds.push_back(modeId); }
+    void setCoverLabelVisible(bool visible) override { coverVisible.push_back(visible); }
+    void setWindowTitle(const juce::String& title) override { titles.add(title); }
+};
+
+/** The two model bytes of a model number, high first. */
+inline uint8_t modelHigh(int model)
+{
+    return uint8_t((model >> 7) & 0x7F);
+}
+inline uint8_t modelLow(int model)
+{
+    return uint8_t(model & 0x7F);
+}
