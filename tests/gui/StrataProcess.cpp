@@ -65,6 +65,11 @@ bool StrataProcess::isRunning()
     return false;
 }
 
+bool StrataProcess::requestTermination()
+{
+    return isRunning() && ::kill(pid, SIGTERM) == 0;
+}
+
 std::optional<int> StrataProcess::waitForExit(int timeoutMs)
 {
     const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;

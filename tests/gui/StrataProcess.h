@@ -17,6 +17,8 @@ public:
     bool started() const { return pid > 0; }
     pid_t processId() const { return pid; }
     bool isRunning();
+    /** Asks the process to end, as the system does at logout or shutdown (SIGTERM). */
+    bool requestTermination();
 
     /** The exit status once the process has ended within timeoutMs; nothing while it still runs. */
     std::optional<int> waitForExit(int timeoutMs);

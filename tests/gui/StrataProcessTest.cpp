@@ -4,6 +4,7 @@
 #include "XDisplay.h"
 #include "support/TestHome.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace StrataTest;
@@ -22,6 +23,19 @@ juce::File settingsFileOf(const juce::File& home)
     return home.getChildFile("config/Strata.conf");
 }
 
+void expectOneStateKey(const juce::File& home)
+{
+    const auto settings = juce::parseXML(settingsFileOf(home));
+    ASSERT_NE(settings, nullptr) << settingsFileOf(home).getFullPathName();
+    EXPECT_TRUE(settings->hasTagName("PROPERTIES"));
+    ASSERT_EQ(settings->getNumChildElements(), 1);
+    const auto* value = settings->getChildElement(0);
+    EXPECT_TRUE(value->hasTagName("VALUE"));
+    EXPECT_EQ(value->getStringAttribute("name"), "state");
+    ASSERT_NE(value->getFirstChildElement(), nullptr);
+    EXPECT_TRUE(value->getFirstChildElement()->hasAttribute("ver"));
+}
+
 // A second Strata on the same home: it must hand over and exit quickly, without a window of its own.
 void expectSecondStartHandsOver(const juce::File& home, juce::int64 runningWindow)
 {
@@ -35,28 +49,16 @@ void expectSecondStartHandsOver(const juce::File& home, juce::int64 runningWindo
 }
 
 // Polls: the running instance handles the request on its own message loop.
-bool becomesFocused(juce::int64 window)
+bool eventually(const std::function<bool()>& condition)
 {
     const auto deadline = juce::Time::getMillisecondCounter() + 10000;
-    while (juce::Time::getMillisecondCounter() < deadline)
+    while (!condition())
     {
-        if (XDisplay::focusedWindow() == window)
-            return true;
+        if (juce::Time::getMillisecondCounter() >= deadline)
+            return false;
         juce::Thread::sleep(20);
     }
-    return false;
-}
-
-bool becomesVisible(juce::int64 window)
-{
-    const auto deadline = juce::Time::getMillisecondCounter() + 10000;
-    while (juce::Time::getMillisecondCounter() < deadline)
-    {
-        if (XDisplay::findWindows(strataTitle, true).contains(window))
-            return true;
-        juce::Thread::sleep(20);
-    }
-    return false;
+    return true;
 }
 } // namespace
 
@@ -87,15 +89,7 @@ TEST(StrataProcess, OpensItsWindowAndOnlyCtrlQQuitsWritingOneStateKey)
     ASSERT_TRUE(exitStatus.has_value()) << "Ctrl+Q did not quit";
     EXPECT_EQ(*exitStatus, 0);
 
-    const auto settings = juce::parseXML(settingsFileOf(home));
-    ASSERT_NE(settings, nullptr) << settingsFileOf(home).getFullPathName();
-    EXPECT_TRUE(settings->hasTagName("PROPERTIES"));
-    ASSERT_EQ(settings->getNumChildElements(), 1);
-    const auto* value = settings->getChildElement(0);
-    EXPECT_TRUE(value->hasTagName("VALUE"));
-    EXPECT_EQ(value->getStringAttribute("name"), "state");
-    ASSERT_NE(value->getFirstChildElement(), nullptr);
-    EXPECT_TRUE(value->getFirstChildElement()->hasAttribute("ver"));
+    expectOneStateKey(home);
 }
 
 TEST(StrataProcess, SecondStartBringsTheRunningWindowForwardAndExits)
@@ -110,13 +104,15 @@ TEST(StrataProcess, SecondStartBringsTheRunningWindowForwardAndExits)
     ASSERT_TRUE(XDisplay::focusRoot());
     ASSERT_NE(XDisplay::focusedWindow(), window);
     expectSecondStartHandsOver(home, window);
-    EXPECT_TRUE(becomesFocused(window)) << "the running window did not come to the front";
+    EXPECT_TRUE(eventually([&] { return XDisplay::focusedWindow() == window; }))
+        << "the running window did not come to the front";
 
     // Hidden: it is shown again.
     ASSERT_TRUE(XDisplay::hide(window));
     ASSERT_FALSE(XDisplay::findWindows(strataTitle, true).contains(window));
     expectSecondStartHandsOver(home, window);
-    EXPECT_TRUE(becomesVisible(window)) << "the hidden window was not shown";
+    EXPECT_TRUE(eventually([&] { return XDisplay::findWindows(strataTitle, true).contains(window); }))
+        << "the hidden window was not shown";
 
     // A start on another home is another instance.
     const auto otherHome = freshFolder("process-other");
@@ -124,4 +120,19 @@ TEST(StrataProcess, SecondStartBringsTheRunningWindowForwardAndExits)
     ASSERT_TRUE(other.started());
     EXPECT_NE(XDisplay::waitForWindow(strataTitle, other.processId(), startTimeoutMs), 0);
     EXPECT_TRUE(strata.isRunning());
+}
+
+TEST(StrataProcess, TheSystemsRequestToEndWritesTheSettingsToo)
+{
+    const auto home = freshFolder("process-terminate");
+    StrataProcess strata(home);
+    ASSERT_TRUE(strata.started());
+    ASSERT_NE(XDisplay::waitForWindow(strataTitle, strata.processId(), startTimeoutMs), 0);
+    ASSERT_FALSE(settingsFileOf(home).exists());
+
+    ASSERT_TRUE(strata.requestTermination());
+    const auto exitStatus = strata.waitForExit(quitTimeoutMs);
+    ASSERT_TRUE(exitStatus.has_value()) << "the request to end was ignored";
+    EXPECT_EQ(*exitStatus, 0);
+    expectOneStateKey(home);
 }

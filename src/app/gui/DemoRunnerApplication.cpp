@@ -1,6 +1,7 @@
 #include "DemoRunnerApplication.h"
 
 #include "MainAppWindow.h"
+#include "QuitSignalWatcher.h"
 #include "app/AppFolders.h"
 #include "app/InstanceChannel.h"
 #include "app/LaunchOptions.h"
@@ -50,11 +51,14 @@ void DemoRunnerApplication::initialise(const juce::String& commandLine)
     {
         mainWindow.reset();
         quit();
+        return;
     }
+    quitSignalWatcher = std::make_unique<QuitSignalWatcher>([this] { systemRequestedQuit(); });
 }
 
 void DemoRunnerApplication::shutdown()
 {
+    quitSignalWatcher.reset();
     mainWindow.reset();
     instanceChannel.reset();
 }

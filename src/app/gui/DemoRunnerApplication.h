@@ -7,6 +7,7 @@
 namespace NsStrata
 {
 class InstanceChannel;
+class QuitSignalWatcher;
 
 class DemoRunnerApplication : public juce::JUCEApplication
 {
@@ -31,5 +32,6 @@ public:
 private:
     std::unique_ptr<InstanceChannel> instanceChannel;
     std::unique_ptr<MainAppWindow> mainWindow;
+    std::unique_ptr<QuitSignalWatcher> quitSignalWatcher;
 };
 } // namespace NsStrata
