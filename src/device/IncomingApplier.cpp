@@ -4,6 +4,7 @@
 #include "LinkFlags.h"
 #include "LinkListener.h"
 #include "LinkTexts.h"
+#include "NodeIndex.h"
 #include "model/Catalogue.h"
 #include "model/Conversions.h"
 #include "model/DeviceValues.h"
@@ -30,7 +31,7 @@ double toDisplay(const juce::ValueTree& entry, int address, double raw, double u
         const double span = (ed - st) == 0 ? 1 : (ed - st);
         return (start + (raw - st) * (end - start) / span) / unit;
     }
-    return toDisplayConversion(idForAddress(address), raw) / unit;
+    return toDisplayConversion(catalogueIdOf(address), raw) / unit;
 }
 
 double unitOf(const juce::ValueTree& entry)
@@ -39,15 +40,34 @@ double unitOf(const juce::ValueTree& entry)
     return unit == 0 ? 1 : unit; // a unit of 0 would store infinity
 }
 
+bool isGlobalAddress(int address)
+{
+    const int id = catalogueIdOf(address);
+    return id != 0 && isModeIndependent(id);
+}
+
+// The nodes one message works on, found through the index.
 struct Groups
 {
-    juce::ValueTree model, group0, modeGroup;
-};
+    const juce::ValueTree& root;
+    int modelNumber;
+    juce::ValueTree& group0;
+    juce::ValueTree& modeGroup;
 
-juce::ValueTree groupFor(const Groups& groups, int address)
-{
-    return isModeIndependentAddress(address) ? groups.group0 : groups.modeGroup;
-}
+    NodeIndex::Found find(const juce::ValueTree& group, int address) const
+    {
+        return nodeIndex().byAddress(root, group, address);
+    }
+    juce::ValueTree& param(const juce::ValueTree& group, int paramId) const
+    {
+        return nodeIndex().byId(root, group, paramId);
+    }
+    juce::ValueTree& modeNode(int mode) const { return nodeIndex().group(root, modelNumber, mode); }
+    const juce::ValueTree& groupFor(int address) const
+    {
+        return isGlobalAddress(address) ? group0 : modeGroup;
+    }
+};
 
 void markEdited()
 {
@@ -71,10 +91,12 @@ bool applyIdentity(const IncomingMessage& m, LinkListener* listener)
 
 bool applyValue7(const IncomingMessage& m, const Groups& groups, LinkListener* listener)
 {
-    auto entry = childWithAddress(groupFor(groups, m.address), m.address);
+    const auto found = groups.find(groups.groupFor(m.address), m.address);
+    auto& entry = found.node;
+    const auto& numbers = found.numbers;
     if (!entry.isValid())
         return false;
-    const int id = readInt(entry, Prop::id, 0);
+    const int id = readInt(numbers, Prop::id, 0);
     const auto b8 = (uint8_t) m.raw;
 
     double raw = b8;
@@ -85,8 +107,8 @@ bool applyValue7(const IncomingMessage& m, const Groups& groups, LinkListener* l
 
     // Units apply here as in every other report: without them a knob counted in tenths would show ten times
     // the value the device holds.
-    double v = toDisplay(entry, m.address, raw, unitOf(entry));
-    if (!readBool(entry, Prop::round, true))
+    double v = toDisplay(numbers, m.address, raw, unitOf(numbers));
+    if (!readBool(numbers, NodeIndex::roundFlag, true))
         v = std::floor(v);
 
     if (id == ParamId::modeSelector)
@@ -114,9 +136,11 @@ bool applyValue7(const IncomingMessage& m, const Groups& groups, LinkListener* l
 
 bool applyWideValue(const IncomingMessage& m, const Groups& groups)
 {
-    auto entry = childWithAddress(groups.modeGroup, m.address);
+    const auto found = groups.find(groups.modeGroup, m.address);
+    auto& entry = found.node;
     if (entry.isValid())
-        entry.setProperty(Prop::value, toDisplay(entry, m.address, m.raw, unitOf(entry)), nullptr);
+        entry.setProperty(Prop::value, toDisplay(found.numbers, m.address, m.raw, unitOf(found.numbers)),
+                          nullptr);
     markEdited();
     return true;
 }
@@ -150,9 +174,9 @@ void readBlockFields(const IncomingMessage& m, const std::array<int, N>& layout,
             ++pos;
             continue;
         }
-        auto target =
-            childWithAddress(isModeIndependentAddress(address) ? groups.group0 : blockGroup, address);
-        const int64_t width = DeviceBlocks::fieldWidth(readInt(target, Prop::type, 0));
+        const auto found = groups.find(isGlobalAddress(address) ? groups.group0 : blockGroup, address);
+        auto& target = found.node;
+        const int64_t width = DeviceBlocks::fieldWidth(readInt(found.numbers, Prop::type, 0));
         if (width > 4)
         {
             pos += width;
@@ -169,7 +193,7 @@ void readBlockFields(const IncomingMessage& m, const std::array<int, N>& layout,
                 return;
             d = d * 128 + bytes[at];
         }
-        target.setProperty(Prop::value, displayValue(target, (double) d), nullptr);
+        target.setProperty(Prop::value, displayValue(found.numbers, (double) d), nullptr);
         pos += width;
     }
 }
@@ -180,7 +204,7 @@ bool applyStatusBlock(const IncomingMessage& m, const Groups& groups)
     selection().currentMode = modeByte.mode;
     linkFlags().statusReceived = true;
     if (modeByte.basedOn != 0)
-        childWithId(groups.model, modeByte.mode).setProperty(Prop::basedOnId, modeByte.basedOn, nullptr);
+        groups.modeNode(modeByte.mode).setProperty(Prop::basedOnId, modeByte.basedOn, nullptr);
 
     readBlockFields(m, DeviceBlocks::statusLayout, groups, groups.group0);
 
@@ -189,7 +213,7 @@ bool applyStatusBlock(const IncomingMessage& m, const Groups& groups)
     {
         const auto switches = m.fields[switchField];
         for (const auto& s : DeviceBlocks::statusSwitches)
-            childWithId(groups.group0, s.paramId)
+            groups.param(groups.group0, s.paramId)
                 .setProperty(Prop::value, (switches & s.bit) != 0 ? s.bit : 0, nullptr);
     }
     markEdited();
@@ -199,7 +223,7 @@ bool applyStatusBlock(const IncomingMessage& m, const Groups& groups)
 bool applyModeBlock(const IncomingMessage& m, const Groups& groups)
 {
     const auto modeByte = decodeModeByte(m.fields[0]);
-    auto modeNode = childWithId(groups.model, modeByte.mode);
+    auto& modeNode = groups.modeNode(modeByte.mode);
     if (modeByte.basedOn != 0)
     {
         modeNode.setProperty(Prop::basedOnId, modeByte.basedOn, nullptr);
@@ -207,7 +231,7 @@ bool applyModeBlock(const IncomingMessage& m, const Groups& groups)
         const int enabled = modeByte.basedOn != 1 ? 1 : 0;
         for (const auto& [first, last] : {std::pair{30, 34}, std::pair{38, 41}, std::pair{45, 48}})
             for (int id = first; id <= last; ++id)
-                childWithId(modeNode, id).setProperty(Prop::enaQ, enabled, nullptr);
+                groups.param(modeNode, id).setProperty(Prop::enaQ, enabled, nullptr);
     }
     readBlockFields(m, DeviceBlocks::modeLayout, groups, modeNode);
     markEdited();
@@ -215,14 +239,6 @@ bool applyModeBlock(const IncomingMessage& m, const Groups& groups)
     return true;
 }
 } // namespace
-
-juce::ValueTree childWithAddress(const juce::ValueTree& group, int address)
-{
-    for (const auto& child : group)
-        if (readInt(child, Prop::nrpn, -1) == address)
-            return child;
-    return {};
-}
 
 bool applyIncoming(const IncomingMessage& m, juce::ValueTree& root, LinkListener* listener)
 {
@@ -233,15 +249,15 @@ bool applyIncoming(const IncomingMessage& m, juce::ValueTree& root, LinkListener
     }
     else if (m.kind != IncomingKind::ignored && m.model == selection().selectedModel)
     {
-        Groups groups;
-        groups.model = modelNode(root, selection().selectedModel);
-        groups.group0 = childWithId(groups.model, modeIndependentGroup);
-        groups.modeGroup = childWithId(groups.model, selection().currentMode);
+        const int model = selection().selectedModel;
+        auto& index = nodeIndex();
+        const Groups groups{root, model, index.group(root, model, modeIndependentGroup),
+                            index.group(root, model, selection().currentMode)};
 
         // A BGM pitch report counts only while the BGM pitch section is on.
         const bool mutedShift =
-            idForAddress(m.address) == ParamId::bgmShift &&
-            readDouble(childWithId(groups.group0, ParamId::bgmPitchSwitch), Prop::value, 0) == 0;
+            catalogueIdOf(m.address) == ParamId::bgmShift &&
+            readDouble(groups.param(groups.group0, ParamId::bgmPitchSwitch), Prop::value, 0) == 0;
         if (mutedShift)
             return false;
 

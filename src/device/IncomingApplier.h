@@ -12,7 +12,4 @@ class LinkListener;
 /** Applies one decoded message for the selected model; true when it was handled (the receive indicator is
     then set). The listener may be null. */
 bool applyIncoming(const IncomingMessage& message, juce::ValueTree& root, LinkListener* listener);
-
-/** The first child of group whose "nrpn" is address; invalid when none. */
-juce::ValueTree childWithAddress(const juce::ValueTree& group, int address);
 } // namespace NsStrata

@@ -384,3 +384,38 @@ TEST_F(IncomingApplyTest, ReportedValuesFrameBackToTheSameMessage)
     }
     EXPECT_GT(checked, 4 * 40 * 30);
 }
+
+// Reports are found through an index of the tree; it must follow every way the tree changes.
+TEST_F(IncomingApplyTest, ReportsFollowTheTreeAsItChanges)
+{
+    const MidiBytes eqPlus5 = {0xF0, 0x00, 0x02, 0x4E, 0x20, 0x2E, /*EQ of the current mode*/ 0x7B,
+                               0x09, 74,   0xF7};
+    ASSERT_TRUE(apply(eqPlus5));
+    EXPECT_DOUBLE_EQ((double) valueOf(21), 5);
+
+    // The whole tree replaced, as a project import or the preset restore does.
+    host().settings().setState(shippedPreset());
+    ASSERT_TRUE(apply(eqPlus5));
+    EXPECT_DOUBLE_EQ((double) valueOf(21), 5);
+
+    // A mode node replaced by a copy, as copying a mode into a user mode does.
+    auto model = modelNode(tree(), 4142);
+    auto copy = childWithId(model, 1).createCopy();
+    copy.setProperty(Prop::id, 4, nullptr);
+    model.removeChild(childWithId(model, 4), nullptr);
+    model.addChild(copy, 3, nullptr);
+    selection().currentMode = 4;
+    ASSERT_TRUE(apply({0xF0, 0x00, 0x02, 0x4E, 0x20, 0x2E, 0x7B, 0x09, 34, 0xF7}));
+    EXPECT_DOUBLE_EQ((double) childWithId(copy, 21)[Prop::value], -15);
+
+    // A node's conversion and a node's address changed in place.
+    auto eq2 = childWithId(copy, 22);
+    ASSERT_TRUE(apply({0xF0, 0x00, 0x02, 0x4E, 0x20, 0x2E, /*EQ 2*/ 0x7B, 0x08, 94, 0xF7}));
+    EXPECT_DOUBLE_EQ((double) eq2[Prop::value], 15);
+    eq2.setProperty(Prop::ed, "154", nullptr);
+    ASSERT_TRUE(apply({0xF0, 0x00, 0x02, 0x4E, 0x20, 0x2E, 0x7B, 0x08, 94, 0xF7}));
+    EXPECT_DOUBLE_EQ((double) eq2[Prop::value], 0) << "94 is the middle of 34..154";
+
+    childWithId(copy, 21).setProperty(Prop::nrpn, 0x7B08 + 0x30, nullptr);
+    EXPECT_FALSE(apply(eqPlus5)) << "nothing lives at the old address any more";
+}
