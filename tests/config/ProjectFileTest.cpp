@@ -109,6 +109,9 @@ TEST_F(ProjectFileTest, FilesThatAreNoConfigurationAreRefused)
         {"an XML page", "<html><head/><body>hello</body></html>"},
         {"a root without children", "<STRATA ver=\"2025.042913\"/>"},
         {"XML cut short", "<STRATA><MODEL id=\"1\"/><MODEL id=\"2\"/><MODEL"},
+        // The XML parser would never return from this one.
+        {"a processing instruction among the models",
+         "<STRATA><MODEL id=\"1\"/>x<?pi?>y<MODEL id=\"2\"/><MODEL id=\"3\"/></STRATA>"},
     };
     RecordingLink link;
     for (const auto& c : cases)
