@@ -23,6 +23,10 @@ target_compile_definitions(strata_juce PUBLIC
 if(NOT STRATA_CORE_ONLY AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # Debian's juce_graphics decodes pictures with the system libpng and libjpeg.
     target_link_libraries(strata_juce PUBLIC juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+    # JUCE opens libX11 itself and closes it at shutdown, which leaves the sanitizer's leak report unable to
+    # name it. Linked, it stays loaded (the sanitizer builds link without --as-needed; others drop it).
+    find_package(X11 REQUIRED)
+    target_link_libraries(strata_juce PUBLIC X11::X11)
 endif()
 target_include_directories(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,INCLUDE_DIRECTORIES>)
 target_compile_definitions(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,COMPILE_DEFINITIONS>)
