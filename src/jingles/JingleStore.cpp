@@ -1,5 +1,7 @@
 #include "JingleStore.h"
 
+#include <vector>
+
 namespace NsStrata
 {
 static const juce::String storeFailedText = "WARNING: Could not store the jingle file!";
@@ -75,9 +77,8 @@ juce::Result storeJingle(const JingleFolders& folders, int slot, const juce::Fil
     if (!preparePaddedCopy(source, folders.temp, prepared, progress))
         return juce::Result::fail(storeFailedText);
 
-    juce::MemoryBlock paddingBytes((size_t) prepared.padding);
-    paddingBytes.fillWith(jinglePadByte);
-    const auto hash = contentHash(paddingBytes, (double) prepared.sourceHash);
+    const std::vector<uint8_t> paddingBytes((size_t) prepared.padding, jinglePadByte);
+    const auto hash = contentHash(paddingBytes.data(), paddingBytes.size(), (double) prepared.sourceHash);
 
     const auto name = source.getFileNameWithoutExtension();
     const auto slotFolder = folders.slotFolder(slot);

@@ -18,6 +18,15 @@ inline juce::MemoryBlock writeBytes(const juce::File& file, size_t size, juce::i
     return bytes;
 }
 
+/** n padding bytes of 0x55. */
+inline juce::MemoryBlock paddingBytes(size_t n)
+{
+    juce::MemoryBlock bytes;
+    for (size_t i = 0; i < n; ++i)
+        bytes.append("\x55", 1);
+    return bytes;
+}
+
 inline juce::MemoryBlock readBytes(const juce::File& file)
 {
     juce::MemoryBlock bytes;

@@ -124,8 +124,7 @@ TEST_F(JingleTest, StoredCopyIsPaddedToWholePages)
             padBytes += (uint8_t) bytes[i] == 0x55 ? 1 : 0;
         EXPECT_EQ(padBytes, (size_t) c.stored - c.size) << "then 0x55 up to the page";
 
-        juce::MemoryBlock padding((size_t) c.stored - c.size);
-        padding.fillWith(0x55);
+        const auto padding = paddingBytes((size_t) c.stored - c.size);
         EXPECT_EQ(stored.getFileName(),
                   hashText(contentHash(padding, (double) fileContentHash(file))) + ".mp3");
         EXPECT_EQ(stored.getParentDirectory().getFileName(), file.getFileNameWithoutExtension());
@@ -171,9 +170,7 @@ TEST_F(JingleTest, FailedStoreIsReportedAndKeepsTheOldJingle)
 
     // The old jingle's own name, with the place of the new stored file taken by a folder: the copy fails.
     const auto file = source("Old.mp3", 5000);
-    juce::MemoryBlock padding(3192);
-    padding.fillWith(0x55);
-    const auto stored = hashText(contentHash(padding, (double) fileContentHash(file))) + ".mp3";
+    const auto stored = hashText(contentHash(paddingBytes(3192), (double) fileContentHash(file))) + ".mp3";
     writeBytes(folders.slotFolder(4).getChildFile("Old").getChildFile(stored + ".part").getChildFile("x"),
                10);
     const auto withObstacle = treeSnapshot(folders.root);
