@@ -50,7 +50,7 @@ Host* Host::getInstance()
     return instance.get();
 }
 
-void Host::resetInstanceForTests()
+void Host::deleteInstance()
 {
     std::lock_guard<std::mutex> guard(hostLock());
     hostInstance().reset();

@@ -23,8 +23,8 @@ public:
 
     /** The one Host, created on first use and kept until the process ends. */
     static Host* getInstance();
-    /** Deletes the instance so the next getInstance starts afresh (tests only). */
-    static void resetInstanceForTests();
+    /** Deletes the instance: at the end of the program, while the framework still runs, and between tests. */
+    static void deleteInstance();
 
     virtual ~Host();
 

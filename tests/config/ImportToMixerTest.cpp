@@ -20,7 +20,7 @@ namespace
 {
 void resetLink()
 {
-    Host::resetInstanceForTests();
+    Host::deleteInstance();
     linkFlags().reset();
     resetOutgoingQueue();
     selection().reset();

@@ -18,7 +18,7 @@
 
 inline void resetLink()
 {
-    NsStrata::Host::resetInstanceForTests();
+    NsStrata::Host::deleteInstance();
     NsStrata::linkFlags().reset();
     NsStrata::linkTexts().reset();
     NsStrata::pendingMeterLevel().reset();

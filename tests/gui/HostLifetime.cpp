@@ -9,7 +9,7 @@ namespace
 class ReleaseHostAfterTheTests : public ::testing::Environment
 {
 public:
-    void TearDown() override { NsStrata::Host::resetInstanceForTests(); }
+    void TearDown() override { NsStrata::Host::deleteInstance(); }
 };
 
 [[maybe_unused]] const auto* const releaseHost =

@@ -5,6 +5,7 @@
 #include "app/AppFolders.h"
 #include "app/InstanceChannel.h"
 #include "app/LaunchOptions.h"
+#include "device/Host.h"
 
 namespace NsStrata
 {
@@ -61,6 +62,8 @@ void DemoRunnerApplication::shutdown()
     quitSignalWatcher.reset();
     mainWindow.reset();
     instanceChannel.reset();
+    // The host's ports, timers and settings file need the framework, which goes right after this.
+    Host::deleteInstance();
 }
 
 void DemoRunnerApplication::anotherInstanceStarted(const juce::String&)

@@ -2,10 +2,28 @@
 
 #include <juce_audio_devices/juce_audio_devices.h>
 
+#if JUCE_LINUX
+#include <alsa/asoundlib.h>
+#endif
+
 namespace NsStrata
 {
 namespace
 {
+#if JUCE_LINUX
+// Without a sequencer (no sound card, a container) ALSA prints an error on every port scan, which the poll
+// tick runs several times a second; an absent sequencer already shows as an empty port list.
+void quietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+void quietPortScans()
+{
+#if JUCE_LINUX
+    static const bool quiet = (snd_lib_error_set_handler(quietAlsaErrors), true);
+    juce::ignoreUnused(quiet);
+#endif
+}
+
 juce::Array<PortInfo> toPorts(const juce::Array<juce::MidiDeviceInfo>& devices)
 {
     juce::Array<PortInfo> ports;
@@ -58,11 +76,13 @@ private:
 
 juce::Array<PortInfo> JucePortBackend::inputs()
 {
+    quietPortScans();
     return toPorts(juce::MidiInput::getAvailableDevices());
 }
 
 juce::Array<PortInfo> JucePortBackend::outputs()
 {
+    quietPortScans();
     return toPorts(juce::MidiOutput::getAvailableDevices());
 }
 

@@ -1,21 +1,69 @@
 #include "MainComp.h"
 
+#include "app/LaunchOptions.h"
 #include "device/Host.h"
+#include "device/LinkFlags.h"
+#include "device/LinkTexts.h"
+#include "device/MidiInputHandler.h"
+#include "device/PollTimer.h"
+#include "device/PortNames.h"
+#include "device/os/JucePortBackend.h"
+#include "model/Models.h"
+#include "sim/VirtualMixer.h"
 
 namespace NsStrata
 {
 MainComp::MainComp()
 {
     // Reads the settings file and builds the state tree.
-    Host::getInstance();
+    auto* host = Host::getInstance();
+    if (launchOptions().virtualDevice)
+        host->setPortBackend(
+            std::make_shared<VirtualMixer>(selection().selectedModel.load(), host->state().createCopy()));
+    else
+        host->setPortBackend(std::make_shared<JucePortBackend>());
+    host->setListener(this);
+
     linkStatusText = TRANS("Developing") + "..";
     connectPromptText = TRANS("Please connect the target device") + "..";
     setSize(designWidth, designHeight);
+
+    pollTimer = std::make_unique<MyTimer>(*host);
+    pollTimer->start();
 }
 
 MainComp::~MainComp()
 {
-    Host::getInstance()->settings().saveState();
+    auto* host = Host::getInstance();
+    pollTimer->stopTimer();
+    host->settings().saveState();
+    linkFlags().autoConnect = false;
+    host->connect(false, false, Host::MidiInputHandler::defaultModelFilter,
+                  Host::MidiInputHandler::defaultPortFilter);
+    host->setListener(nullptr);
+    pollTimer.reset();
+}
+
+void MainComp::showFirmwareVersion(const juce::String& version)
+{
+    firmwareVersion = version;
+    repaint();
+}
+
+void MainComp::setCoverLabelVisible(bool visible)
+{
+    if (deviceShown != !visible)
+    {
+        deviceShown = !visible;
+        repaint();
+    }
+}
+
+void MainComp::setWindowTitle(const juce::String& newTitle)
+{
+    title = newTitle;
+    if (auto* window = getTopLevelComponent(); window != nullptr && window != this)
+        window->setName(newTitle);
 }
 
 void MainComp::paint(juce::Graphics& g)
@@ -32,7 +80,10 @@ void MainComp::paint(juce::Graphics& g)
 
     g.setColour(juce::Colour(0xff484848));
     g.setFont(juce::Font(16.0f * scale));
-    g.drawText(connectPromptText, area.removeFromTop(32.0f * scale), juce::Justification::centred);
+    const auto prompt = deviceShown ? modelNameForId(selection().deviceModel) : connectPromptText;
+    g.drawText(prompt, area.removeFromTop(32.0f * scale), juce::Justification::centred);
     g.drawText(linkStatusText, area.removeFromTop(24.0f * scale), juce::Justification::centred);
+    if (firmwareVersion.isNotEmpty())
+        g.drawText("DSP " + firmwareVersion, area.removeFromTop(24.0f * scale), juce::Justification::centred);
 }
 } // namespace NsStrata
