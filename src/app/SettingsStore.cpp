@@ -4,6 +4,7 @@
 #include "Assets.h"
 #include "model/Models.h"
 #include "model/StateLoader.h"
+#include "model/XmlText.h"
 
 namespace NsStrata
 {
@@ -29,8 +30,23 @@ static juce::File platformSettingsFile()
 
 SettingsStore::SettingsStore() : SettingsStore(platformSettingsFile()) {}
 
+// The framework's reader overruns its buffers on some damaged files and never returns on others, so a file
+// that is not plain XML text is moved aside (kept for the user, not read) and the program starts afresh.
+static const juce::File& setAsideIfUnreadable(const juce::File& settingsFile)
+{
+    juce::MemoryBlock bytes;
+    if (settingsFile.existsAsFile() && (!settingsFile.loadFileAsData(bytes) || !isSafeXmlFileContent(bytes)))
+    {
+        const auto aside = settingsFile.withFileExtension(".conf.unreadable");
+        aside.deleteFile();
+        if (!settingsFile.moveFileTo(aside))
+            settingsFile.deleteFile();
+    }
+    return settingsFile;
+}
+
 SettingsStore::SettingsStore(const juce::File& settingsFile)
-    : properties(std::make_unique<juce::PropertiesFile>(settingsFile, storageOptions()))
+    : properties(std::make_unique<juce::PropertiesFile>(setAsideIfUnreadable(settingsFile), storageOptions()))
 {
     loadState();
 }

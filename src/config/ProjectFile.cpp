@@ -25,26 +25,8 @@ juce::Result exportConfiguration(const juce::ValueTree& state, const juce::File&
     return juce::Result::ok();
 }
 
-// JUCE's XML parser never returns from a processing instruction followed by text inside an element. A project
-// has no use for one past the declaration, so such text is refused before it is parsed.
-static bool hasInstructionInsideElements(const juce::String& text)
-{
-    int rootStart = -1;
-    for (int at = text.indexOfChar('<'); at >= 0; at = text.indexOfChar(at + 1, '<'))
-    {
-        if (text[at + 1] != '?' && text[at + 1] != '!')
-        {
-            rootStart = at;
-            break;
-        }
-    }
-    return rootStart >= 0 && text.indexOf(rootStart, "<?") >= 0;
-}
-
 juce::Result readConfiguration(const juce::String& text, juce::ValueTree& loaded)
 {
-    if (hasInstructionInsideElements(text))
-        return juce::Result::fail(notLoadedText);
     auto tree = treeFromXmlText(text);
     // Any other XML would replace the whole state and go to the device as mode blocks.
     if (!isUsableTree(tree))

@@ -2,12 +2,13 @@
 
 #include "Modes.h"
 #include "StateTree.h"
+#include "XmlText.h"
 
 namespace NsStrata
 {
 juce::ValueTree treeFromXmlText(const juce::String& text)
 {
-    if (text.trim().isEmpty())
+    if (text.trim().isEmpty() || !isParsableXmlText(text))
         return {};
     if (auto xml = juce::parseXML(text))
         return juce::ValueTree::fromXml(*xml);

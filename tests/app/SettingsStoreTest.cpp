@@ -37,6 +37,24 @@ int storedStateKeys(const juce::File& file)
     return xml->getNumChildElements() == count ? count : -1;
 }
 
+juce::MemoryBlock binaryFormCutShort()
+{
+    juce::MemoryOutputStream out;
+    out.write("PROP", 4);
+    out.writeInt(1);
+    out.writeString("state");
+    out.write("<STRATA ver=\"2025", 17);
+    return out.getMemoryBlock();
+}
+
+juce::MemoryBlock invalidUtf8()
+{
+    juce::MemoryBlock block = bytes("<?xml version=\"");
+    for (int i = 0; i < 64; ++i)
+        block.append("\xff", 1);
+    return block;
+}
+
 class SettingsStoreTest : public ::testing::Test
 {
 protected:
@@ -69,6 +87,11 @@ TEST_F(SettingsStoreTest, AnUnreadableOrGarbageFileStartsFromThePresetAndIsRepai
         {"a state that is no tree",
          bytes("<PROPERTIES><VALUE name=\"state\"><NOTHING/></VALUE></PROPERTIES>")},
         {"a file cut in half", juce::MemoryBlock(valid.toRawUTF8(), valid.getNumBytesAsUTF8() / 2)},
+        // Inputs that once overran or hung the framework's reader.
+        {"the binary form with its state cut short", binaryFormCutShort()},
+        {"invalid UTF-8 in the declaration", invalidUtf8()},
+        {"an instruction after text inside an element",
+         bytes("<?xml version=\"1.0\"?>\n<PROPERTIES>x<?a?>y</PROPERTIES>")},
     };
     for (auto& c : cases)
     {
@@ -87,6 +110,20 @@ TEST_F(SettingsStoreTest, AnUnreadableOrGarbageFileStartsFromThePresetAndIsRepai
     SettingsStore store(folderInstead);
     EXPECT_TRUE(store.state().isEquivalentTo(fresh.state()));
     EXPECT_FALSE(store.saveState());
+}
+
+TEST_F(SettingsStoreTest, AFileItCannotReadIsKeptAsideNotLost)
+{
+    const auto file = settingsIn("aside");
+    const auto damaged = binaryFormCutShort();
+    ASSERT_TRUE(file.replaceWithData(damaged.getData(), damaged.getSize()));
+
+    SettingsStore store(file);
+    juce::MemoryBlock kept;
+    ASSERT_TRUE(file.getSiblingFile("Strata.conf.unreadable").loadFileAsData(kept));
+    EXPECT_EQ(kept, damaged);
+    EXPECT_TRUE(store.saveState());
+    EXPECT_EQ(storedStateKeys(file), 1);
 }
 
 TEST_F(SettingsStoreTest, TheStoredTreeComesBackAtTheNextStart)
