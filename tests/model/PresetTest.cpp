@@ -1,6 +1,7 @@
 // The shipped preset: complete for every model and mode, and consistent with the panel's knobs.
 #include "PresetFixture.h"
 
+#include "device/BlockLayouts.h"
 #include "model/Catalogue.h"
 #include "model/Conversions.h"
 #include "model/DeviceValues.h"
@@ -78,14 +79,29 @@ TEST(Preset, TypeFitsTheLargestDeviceValueOfEachParameter)
 
 TEST(Preset, StatusBlockFieldsAreOneByteWide)
 {
-    // The status block: 18 fields after the header, at most 28 bytes in all.
-    const int statusLayout[] = {0, 1, 2, 7, 5, 3, 0, 42, 35, 36, 19, 50, 51, 52, 53, 9, 10, 0};
+    // 18 one-byte fields after the header keep a status block within 28 bytes.
     for (int model : supportedModels)
-        for (int id : statusLayout)
+        for (int id : DeviceBlocks::statusLayout)
         {
             if (id == 0)
                 continue;
-            EXPECT_LE(readInt(presetNode(id, 1, model), Prop::type, 0), 10) << "id " << id;
+            EXPECT_EQ(DeviceBlocks::fieldWidth(readInt(presetNode(id, 1, model), Prop::type, 0)), 1)
+                << "id " << id;
+        }
+}
+
+TEST(Preset, EveryModeBlockFitsBeforeItsEndByte)
+{
+    // Fields start at byte 9 (mode and action bytes first) and must end by byte 59; byte 60 is the end byte.
+    for (int model : supportedModels)
+        for (int mode = 1; mode <= modeCount; ++mode)
+        {
+            int end = 9;
+            for (int id : DeviceBlocks::modeLayout)
+                end += id == 0 || isModeIndependent(id)
+                           ? 1
+                           : DeviceBlocks::fieldWidth(readInt(presetNode(id, mode, model), Prop::type, 0));
+            EXPECT_LE(end - 1, 59) << "model " << model << " mode " << mode;
         }
 }
 
