@@ -83,6 +83,22 @@ bool Args::parseInt(const juce::String& text, int& out)
     return true;
 }
 
+juce::File fileArgument(const juce::String& path)
+{
+    return juce::File::getCurrentWorkingDirectory().getChildFile(path);
+}
+
+int refuse(const juce::Result& result)
+{
+    std::cerr << result.getErrorMessage().toStdString() << std::endl;
+    return 1;
+}
+
+bool Args::idAndValue(int& id, double& value) const
+{
+    return positionals.size() == 2 && parseInt(positionals[0], id) && parseNumber(positionals[1], value);
+}
+
 int fail(const juce::String& message, int status)
 {
     std::cerr << "strata-cli: " << message.toStdString() << std::endl;
@@ -111,7 +127,7 @@ juce::ValueTree loadPreset(const juce::String& path, juce::String& problem)
     }
     else
     {
-        const juce::File file(juce::File::getCurrentWorkingDirectory().getChildFile(path));
+        const auto file = fileArgument(path);
         if (!file.existsAsFile())
             problem = "no such preset file: " + path;
         text = file.loadFileAsString();

@@ -35,6 +35,8 @@ public:
     /** A number from text; false when the text is not a number. */
     static bool parseNumber(const juce::String& text, double& out);
     static bool parseInt(const juce::String& text, int& out);
+    /** Exactly two positionals: a parameter id and a number. */
+    bool idAndValue(int& id, double& value) const;
 
 private:
     juce::StringArray positionals;
@@ -42,6 +44,10 @@ private:
     juce::String error;
 };
 
+/** A path given on the command line, relative to the working folder. */
+juce::File fileArgument(const juce::String& path);
+/** A refusal of the program: its own message on standard error, as it would show it; status 1. */
+int refuse(const juce::Result& result);
 /** Prints a message to standard error and returns the given status. */
 int fail(const juce::String& message, int status = 2);
 /** Prints one JSON object on one line to standard output. */

@@ -46,8 +46,7 @@ int runFrame(const juce::StringArray& raw)
     double value = 0;
     if (!args.ok())
         return fail(args.problem());
-    if (args.positional().size() != 2 || !Args::parseInt(args.positional()[0], id) ||
-        !Args::parseNumber(args.positional()[1], value))
+    if (!args.idAndValue(id, value))
         return fail(
             "usage: strata-cli frame ID VALUE [--model N] [--device-model N] [--mode M] [--preset PATH]");
     const int model = args.intValue("--model", NsStrata::ardentModel);

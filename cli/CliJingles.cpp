@@ -10,18 +10,6 @@ namespace StrataCli
 {
 namespace
 {
-juce::File fileArgument(const juce::String& path)
-{
-    return juce::File::getCurrentWorkingDirectory().getChildFile(path);
-}
-
-// A refusal of the library: its own message, as the program would show it.
-int refuse(const juce::Result& result)
-{
-    std::cerr << result.getErrorMessage().toStdString() << std::endl;
-    return 1;
-}
-
 int runHash(const juce::StringArray& raw)
 {
     Args args(raw, {}, {});

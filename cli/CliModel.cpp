@@ -51,8 +51,7 @@ int runParam(const juce::StringArray& raw)
     double value = 0;
     if (!args.ok())
         return fail(args.problem());
-    if (args.positional().size() != 2 || !Args::parseInt(args.positional()[0], id) ||
-        !Args::parseNumber(args.positional()[1], value))
+    if (!args.idAndValue(id, value))
         return fail("usage: strata-cli param ID VALUE [--model N] [--mode M] [--preset PATH]");
 
     NodeChoice choice;

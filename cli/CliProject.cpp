@@ -14,17 +14,6 @@ namespace StrataCli
 {
 namespace
 {
-juce::File fileArgument(const juce::String& path)
-{
-    return juce::File::getCurrentWorkingDirectory().getChildFile(path);
-}
-
-int refuse(const juce::Result& result)
-{
-    std::cerr << result.getErrorMessage().toStdString() << std::endl;
-    return 1;
-}
-
 int runProject(const juce::StringArray& raw)
 {
     Args args(raw, {}, {});

@@ -20,15 +20,6 @@ namespace
 {
 using namespace NsStrata;
 
-class NoPorts : public PortBackend
-{
-public:
-    juce::Array<PortInfo> inputs() override { return {}; }
-    juce::Array<PortInfo> outputs() override { return {}; }
-    std::unique_ptr<InputPort> openInput(const juce::String&, IncomingSink&) override { return nullptr; }
-    std::unique_ptr<OutputPort> openOutput(const juce::String&) override { return nullptr; }
-};
-
 // Pads outside 0..8 would index past the panel's nine buttons.
 class CheckingListener : public LinkListener
 {

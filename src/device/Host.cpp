@@ -28,16 +28,6 @@ std::mutex& hostLock()
     return lock;
 }
 
-// Until the program installs the system's ports (or the virtual mixer's), there are none.
-class NoPorts : public PortBackend
-{
-public:
-    juce::Array<PortInfo> inputs() override { return {}; }
-    juce::Array<PortInfo> outputs() override { return {}; }
-    std::unique_ptr<InputPort> openInput(const juce::String&, IncomingSink&) override { return nullptr; }
-    std::unique_ptr<OutputPort> openOutput(const juce::String&) override { return nullptr; }
-};
-
 constexpr int batchSize = 6;
 } // namespace
 

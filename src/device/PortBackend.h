@@ -51,6 +51,16 @@ public:
     virtual std::unique_ptr<OutputPort> openOutput(const juce::String& identifier) = 0;
 };
 
+/** No ports at all: what there is until the program installs the system's ports or the virtual mixer's. */
+class NoPorts : public PortBackend
+{
+public:
+    juce::Array<PortInfo> inputs() override { return {}; }
+    juce::Array<PortInfo> outputs() override { return {}; }
+    std::unique_ptr<InputPort> openInput(const juce::String&, IncomingSink&) override { return nullptr; }
+    std::unique_ptr<OutputPort> openOutput(const juce::String&) override { return nullptr; }
+};
+
 /** Names of a port list, in its order. */
 juce::StringArray portNames(const juce::Array<PortInfo>& ports);
 } // namespace NsStrata
