@@ -1,6 +1,7 @@
 #include "TestHome.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 namespace StrataTest
 {
@@ -8,8 +9,11 @@ juce::File testHome()
 {
     static const juce::File home = []
     {
-        auto dir = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                       .getNonexistentChildFile("strata-test-home", "", false);
+        // ctest runs suites in parallel: the process id keeps two of them from picking the same folder (and
+        // one deleting it under the other at exit).
+        const auto name = "strata-test-home-" + juce::String((int) ::getpid()) + "-" +
+                          juce::String::toHexString(juce::Random::getSystemRandom().nextInt64());
+        auto dir = juce::File::getSpecialLocation(juce::File::tempDirectory).getChildFile(name);
         dir.createDirectory();
         ::setenv("STRATA_HOME", dir.getFullPathName().toRawUTF8(), 1);
         return dir;
