@@ -1,5 +1,7 @@
 #include "VirtualDsp.h"
 
+#include "radezovu/FlashProgrammerCore.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -8,14 +10,9 @@ namespace NsStrata
 {
 namespace
 {
-constexpr uint16_t requestList = 0x0F01;
-constexpr uint16_t requestLayout = 0x1000;
-constexpr uint16_t requestBegin = 0x1001;
-constexpr uint16_t requestEnd = 0x1002;
-constexpr uint16_t requestWritePages = 0x1003;
-constexpr uint16_t requestFinish = 0x1004;
-constexpr uint16_t requestCommand = 0x1007;
-constexpr uint16_t commandFinished = 0xFFFF;
+// The requests the programmer sends; the emulation answers the same codes.
+using Programmer = RadezOvuCore::FlashProgrammer_Core;
+constexpr uint16_t commandFinished = DspCommandMessage::finished;
 
 uint16_t word(const uint8_t* p)
 {
@@ -146,7 +143,7 @@ bool VirtualDsp::receiveHeader(const uint8_t* data, uint32_t bytes)
         current.payload.push_back(word(data + 16 + i));
     requests_.push_back(current);
 
-    if (current.code == requestWritePages)
+    if (current.code == Programmer::requestWritePages)
     {
         if (current.blockBytes != 2u * config_.pageSize && current.blockCount > 0)
         {
@@ -174,7 +171,7 @@ void VirtualDsp::receiveBlock(const uint8_t* data, uint32_t bytes)
         ++protocolErrors_;
         lastProtocolError_ = "data block of the wrong size";
     }
-    else if (current.code == requestWritePages && writeRange >= 0)
+    else if (current.code == Programmer::requestWritePages && writeRange >= 0)
     {
         const uint32_t words = bytes / 2;
         const auto& range = config_.ranges[static_cast<size_t>(writeRange)];
@@ -205,11 +202,13 @@ void VirtualDsp::answer()
         const auto& payload = current.payload;
         switch (current.code)
         {
-        case requestList:
+        case Programmer::requestList:
         {
             std::vector<uint8_t> records;
-            for (uint16_t code : {requestList, requestLayout, requestBegin, requestEnd, requestWritePages,
-                                  requestFinish, requestCommand})
+            for (uint16_t code :
+                 {Programmer::requestList, Programmer::requestLayout, Programmer::requestBegin,
+                  Programmer::requestEnd, Programmer::requestWritePages, Programmer::requestFinish,
+                  Programmer::requestCommand})
             {
                 append(records, code);
                 append(records, 0);
@@ -217,7 +216,7 @@ void VirtualDsp::answer()
             replyShort(statusOk, records);
             break;
         }
-        case requestLayout:
+        case Programmer::requestLayout:
         {
             if (payload.size() != 1 || payload[0] != 1)
             {
@@ -244,7 +243,7 @@ void VirtualDsp::answer()
             replyLong(statusOk, layout);
             break;
         }
-        case requestBegin:
+        case Programmer::requestBegin:
         {
             const uint32_t address =
                 payload.size() == 2 ? payload[0] | (static_cast<uint32_t>(payload[1]) << 16) : 0;
@@ -256,18 +255,18 @@ void VirtualDsp::answer()
                 reply(statusOk);
             break;
         }
-        case requestEnd:
+        case Programmer::requestEnd:
             writeRange = -1;
             reply(statusOk);
             break;
-        case requestWritePages:
+        case Programmer::requestWritePages:
             reply(statusOk);
             break;
-        case requestFinish:
+        case Programmer::requestFinish:
             ++finishCount_;
             reply(statusOk);
             break;
-        case requestCommand:
+        case Programmer::requestCommand:
             if (payload.size() != 37)
                 refuse("command of the wrong length");
             else

@@ -72,8 +72,7 @@ public:
             RadezOvuRef<UsbDevice> device(openDevice());
             if (!device)
                 continue;
-            found_ = (vendorFilter == RadezOvu::anyId || device->vendorId() == vendorFilter) &&
-                     (productFilter == RadezOvu::anyId || device->productId() == productFilter);
+            found_ = device->matches(vendorFilter, productFilter);
             if (found_)
                 return true;
         }

@@ -14,7 +14,7 @@ namespace NsStrata
 {
 namespace
 {
-constexpr uint16_t commandFinished = 0xFFFF;
+constexpr uint16_t commandFinished = DspCommandMessage::finished;
 constexpr uint32_t chunkBytesAtMost = 131072;
 constexpr uint32_t minPagesPerChunk = 4;
 constexpr uint32_t chunksWanted = 10;

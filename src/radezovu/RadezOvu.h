@@ -8,8 +8,11 @@
 /** One numbered command and its answer; the caller holds it across the polls of a command. */
 struct DspCommandMessage
 {
-    uint16_t status = 0xFFFF; // 0xFFFF: finished; anything else: busy, ask again
-    uint16_t delay = 50;      // milliseconds to wait before asking again
+    /** The status of a command the device has finished; anything else means busy, ask again. */
+    static constexpr uint16_t finished = 0xFFFF;
+
+    uint16_t status = finished;
+    uint16_t delay = 50; // milliseconds to wait before asking again
     uint32_t value = 0;
     uint8_t text[64] = {};
 };
@@ -48,6 +51,12 @@ public:
     virtual uint16_t vendorId() = 0;
     virtual uint16_t productId() = 0;
     virtual uint16_t deviceVersion() = 0;
+    /** True when the device passes the enumerator's filters (anyId matches every id). */
+    bool matches(uint16_t vendorFilter, uint16_t productFilter)
+    {
+        return (vendorFilter == RadezOvu::anyId || vendorId() == vendorFilter) &&
+               (productFilter == RadezOvu::anyId || productId() == productFilter);
+    }
     /** The device's string descriptors, or null when it has none. */
     virtual const char* manufacturerString() = 0;
     virtual const char* productString() = 0;

@@ -34,6 +34,20 @@ void RadezOvuCore::UsbDevice_Core::setDescriptorFields(uint16_t vendorId, uint16
     deviceVersion_ = deviceVersion;
 }
 
+bool RadezOvuCore::UsbDevice_Core::asciiFromStringDescriptor(const uint8_t* descriptor, size_t received,
+                                                             char* text)
+{
+    constexpr uint8_t stringDescriptorType = 3;
+    if (received < 2 || descriptor[0] <= 2 || descriptor[1] != stringDescriptorType ||
+        descriptor[0] > received)
+        return false;
+    const int characters = (descriptor[0] - 2) / 2;
+    for (int i = 0; i < characters; ++i)
+        text[i] = static_cast<char>(descriptor[2 + 2 * i]);
+    text[characters] = 0;
+    return true;
+}
+
 void RadezOvuCore::UsbDevice_Core::setString(std::unique_ptr<char[]>& slot, const char* text)
 {
     slot.reset();

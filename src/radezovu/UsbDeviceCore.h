@@ -35,6 +35,9 @@ protected:
     UsbDevice_Core() = default;
 
     void setDescriptorFields(uint16_t vendorId, uint16_t productId, uint16_t deviceVersion);
+    /** The text of a string descriptor as received (the low byte of each UTF-16 unit: this device's strings
+        are ASCII) into text, which holds 128 characters; false when the descriptor is not whole. */
+    static bool asciiFromStringDescriptor(const uint8_t* descriptor, size_t received, char* text);
     /** Stores a string descriptor; null or empty leaves it absent. */
     static void setString(std::unique_ptr<char[]>& slot, const char* text);
     void setManufacturer(const char* text) { setString(manufacturer_, text); }

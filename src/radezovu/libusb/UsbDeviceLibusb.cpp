@@ -113,14 +113,7 @@ bool RadezOvuLibusb::UsbDevice_Libusb::readString(uint8_t index, uint16_t langua
         return false;
     uint8_t buffer[256];
     const int n = libusb_get_string_descriptor(handle, index, language, buffer, sizeof(buffer));
-    if (n < 2 || buffer[0] <= 2 || buffer[1] != 3 || buffer[0] > n)
-        return false;
-    // The low byte of each UTF-16 unit, as the descriptors of this device only hold ASCII.
-    const int characters = (buffer[0] - 2) / 2;
-    for (int i = 0; i < characters; ++i)
-        text[i] = static_cast<char>(buffer[2 + 2 * i]);
-    text[characters] = 0;
-    return true;
+    return n >= 0 && asciiFromStringDescriptor(buffer, static_cast<size_t>(n), text);
 }
 
 bool RadezOvuLibusb::UsbDevice_Libusb::writeOut(const uint8_t* data, uint32_t bytes, uint32_t timeoutMs,

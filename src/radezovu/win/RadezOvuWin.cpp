@@ -81,8 +81,7 @@ bool RadezOvuWin::Enumerator_Win::next()
         RadezOvuRef<RadezOvu::UsbDevice> device(openDevice());
         if (!device)
             continue;
-        found_ = (vendorFilter == RadezOvu::anyId || device->vendorId() == vendorFilter) &&
-                 (productFilter == RadezOvu::anyId || device->productId() == productFilter);
+        found_ = device->matches(vendorFilter, productFilter);
         if (found_)
             return true;
     }

@@ -95,15 +95,9 @@ bool RadezOvuWin::UsbDevice_Win::readString(UCHAR index, char* text)
         return false;
     UCHAR buffer[256];
     ULONG length = 0;
-    if (!api.WinUsb_GetDescriptor(handle, stringDescriptorType, index, 0, buffer, sizeof(buffer), &length) ||
-        buffer[0] <= 2 || buffer[1] != stringDescriptorType || buffer[0] > length)
-        return false;
-    // The low byte of each UTF-16 unit: the device's strings are ASCII.
-    const int characters = (buffer[0] - 2) / 2;
-    for (int i = 0; i < characters; ++i)
-        text[i] = static_cast<char>(buffer[2 + 2 * i]);
-    text[characters] = 0;
-    return true;
+    return api.WinUsb_GetDescriptor(handle, stringDescriptorType, index, 0, buffer, sizeof(buffer),
+                                    &length) &&
+           asciiFromStringDescriptor(buffer, length, text);
 }
 
 void RadezOvuWin::UsbDevice_Win::flushIn()
