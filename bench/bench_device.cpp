@@ -1,6 +1,5 @@
 // bench_device: how fast incoming messages are decoded and applied, and how close a start-up exchange with
 // the virtual mixer comes to the least time the protocol allows.
-#include "app/Assets.h"
 #include "device/IncomingApplier.h"
 #include "device/IncomingMessage.h"
 #include "device/LinkFlags.h"
@@ -10,6 +9,7 @@
 #include "model/StateTree.h"
 #include "sim/VirtualMixer.h"
 #include "sim/VirtualSync.h"
+#include "store/Assets.h"
 
 #include <juce_events/juce_events.h>
 

@@ -1,8 +1,8 @@
 // bench_jingles: what storing jingles costs on this machine: adding a full-size MP3 (hash, pad, store), the
 // hash throughput, and rebuilding a full library.
-#include "app/Assets.h"
 #include "jingles/ContentHash.h"
 #include "jingles/JingleLibrary.h"
+#include "store/Assets.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "CliCommon.h"
 
-#include "app/Assets.h"
 #include "model/StateLoader.h"
 #include "model/StateTree.h"
+#include "store/Assets.h"
 
 #include <iostream>
 

@@ -1,12 +1,12 @@
 // strata-cli project / mode-block: project files on the state held in the settings file, and mode blocks.
 #include "CliCommon.h"
 
-#include "app/AppFolders.h"
-#include "app/SettingsStore.h"
 #include "config/ModeBlock.h"
 #include "config/ProjectFile.h"
 #include "model/Models.h"
 #include "model/StateTree.h"
+#include "store/AppFolders.h"
+#include "store/SettingsStore.h"
 
 #include <iostream>
 

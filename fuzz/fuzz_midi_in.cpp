@@ -1,7 +1,6 @@
 // libFuzzer target: any bytes as what arrives on the device's input port. The first two bytes choose the
 // selected model and the current mode; the rest is cut into messages after each F7 and goes through the input
 // callback, the hand-off and the applying, into a fresh copy of the shipped preset's node of that model.
-#include "app/Assets.h"
 #include "device/Host.h"
 #include "device/IncomingApplier.h"
 #include "device/IncomingHandOff.h"
@@ -11,6 +10,7 @@
 #include "model/Models.h"
 #include "model/StateLoader.h"
 #include "model/StateTree.h"
+#include "store/Assets.h"
 
 #include <cmath>
 #include <cstdint>

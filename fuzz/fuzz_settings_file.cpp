@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as the settings file, read at start-up the way the program reads it (the
 // properties file, its stored state tree, merged with the shipped preset), then written back.
-#include "app/SettingsStore.h"
 #include "model/StateTree.h"
+#include "store/SettingsStore.h"
 
 #include <cstdint>
 #include <cstdlib>

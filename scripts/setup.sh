@@ -6,9 +6,9 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config git python3
     juce-modules-source libasound2-dev libfreetype-dev libfontconfig1-dev libpng-dev libjpeg-dev zlib1g-dev
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libxcomposite-dev
-    libusb-1.0-0-dev libgtest-dev libgmock-dev libbenchmark-dev
+    libusb-1.0-0-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     clang-14 libclang-rt-14-dev mingw-w64
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool x11-utils imagemagick librsvg2-bin
     fonts-wqy-microhei sox lame espeak-ng umockdev libumockdev-dev
 )
 

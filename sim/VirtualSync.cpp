@@ -1,11 +1,11 @@
 #include "VirtualSync.h"
 
+#include "device/DevicePollTimer.h"
 #include "device/Host.h"
 #include "device/LinkFlags.h"
 #include "device/LinkTexts.h"
 #include "device/MessagePump.h"
 #include "device/OutgoingQueue.h"
-#include "device/PollTimer.h"
 #include "model/Catalogue.h"
 #include "model/Models.h"
 
@@ -37,7 +37,7 @@ SyncTimes runVirtualSync(const std::shared_ptr<VirtualMixer>& mixer, const juce:
 
     SyncTimes times;
     times.floorMs = synchronisationFloorMs();
-    MyTimer timer(host);
+    DevicePollTimer timer(host);
     const double start = juce::Time::getMillisecondCounterHiRes();
     timer.start();
     while (juce::Time::getMillisecondCounterHiRes() - start < timeoutMs)

@@ -3,7 +3,7 @@
 // connection.
 #include "MidiBytes.h"
 #include "PortBackend.h"
-#include "app/SettingsStore.h"
+#include "store/SettingsStore.h"
 
 #include <functional>
 #include <memory>

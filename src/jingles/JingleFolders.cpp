@@ -1,7 +1,7 @@
 #include "JingleFolders.h"
 
-#include "app/AppFolders.h"
-#include "app/Assets.h"
+#include "store/AppFolders.h"
+#include "store/Assets.h"
 
 namespace NsStrata
 {

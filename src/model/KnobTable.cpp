@@ -3,7 +3,7 @@
 namespace NsStrata
 {
 // Knobs without a step in the panel use the slider's default interval of 1.
-const std::array<KnobSpec, 28> panelKnobs = {{
+const std::array<KnobLayout, 28> panelKnobs = {{
     {1, 0, -30, 60, 3, false, true, "3"},      {2, 0, -30, 60, 3, false, true, "4"},
     {3, 0, -36, 6, 1, false, true, "5"},       {5, 0, -36, 6, 1, false, true, "6"},
     {7, 0, -36, 6, 1, false, true, "7"},       {14, 0, 1, 10, 0.1, false, false, "13"},
@@ -20,7 +20,7 @@ const std::array<KnobSpec, 28> panelKnobs = {{
     {33, 0, 0, 1000, 1, false, false, ""},     {34, 0, 480, 14000, 1, false, false, ""},
 }};
 
-const KnobSpec* knobForParameter(int paramId)
+const KnobLayout* knobForParameter(int paramId)
 {
     for (const auto& k : panelKnobs)
         if (paramId != 0 && (k.paramId == paramId || k.secondParamId == paramId))

@@ -4,7 +4,7 @@
 
 namespace NsStrata
 {
-struct KnobSpec
+struct KnobLayout
 {
     int paramId;       // first node the knob edits (0: the level display, never bound)
     int secondParamId; // second node (shared Intensity knob), or 0
@@ -15,8 +15,8 @@ struct KnobSpec
 };
 
 /** In the panel's creation order. */
-extern const std::array<KnobSpec, 28> panelKnobs;
+extern const std::array<KnobLayout, 28> panelKnobs;
 
 /** The knob that edits this parameter, or nullptr. */
-const KnobSpec* knobForParameter(int paramId);
+const KnobLayout* knobForParameter(int paramId);
 } // namespace NsStrata

@@ -1,6 +1,6 @@
 #include "AssetImage.h"
 
-#include "app/Assets.h"
+#include "store/Assets.h"
 
 namespace NsStrata
 {

@@ -1,11 +1,11 @@
 // The real Host, poll tick, queue and decoder against the virtual mixer.
 #include "LinkFixture.h"
 
+#include "device/DevicePollTimer.h"
 #include "device/IncomingHandOff.h"
 #include "device/MessageFraming.h"
 #include "device/MessagePump.h"
 #include "device/MidiInputHandler.h"
-#include "device/PollTimer.h"
 #include "sim/VirtualMixer.h"
 
 using namespace NsStrata;
@@ -40,7 +40,7 @@ protected:
         mixer = std::make_shared<VirtualMixer>(brio, shippedPreset());
         host().setPortBackend(mixer);
         host().setListener(&listener);
-        timer = std::make_unique<MyTimer>(host());
+        timer = std::make_unique<DevicePollTimer>(host());
     }
 
     void TearDown() override
@@ -92,7 +92,7 @@ protected:
     }
 
     std::shared_ptr<VirtualMixer> mixer;
-    std::unique_ptr<MyTimer> timer;
+    std::unique_ptr<DevicePollTimer> timer;
     RecordingListener listener;
     std::size_t seen = 0;
 };
@@ -309,10 +309,10 @@ TEST_F(LinkIntegrationTest, TheRealTimerPacesEveryMessage)
 
     const auto all = mixer->received();
     ASSERT_EQ(all.size(), 8u);
-    EXPECT_GE(all[0].ms - start, (double) MyTimer::firstDelayMs);
+    EXPECT_GE(all[0].ms - start, (double) DevicePollTimer::firstDelayMs);
     for (std::size_t i = 1; i < all.size(); ++i)
         EXPECT_GE(all[i].ms - all[i - 1].ms, 51.0) << "message " << i;
-    EXPECT_GE(all[6].ms - all[5].ms, 51.0 + MyTimer::intervalMs)
+    EXPECT_GE(all[6].ms - all[5].ms, 51.0 + DevicePollTimer::intervalMs)
         << "the seventh request waits for the next tick";
     EXPECT_GE(all.back().ms - start, (double) synchronisationFloorMs());
 }

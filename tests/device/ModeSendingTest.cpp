@@ -1,9 +1,9 @@
 // The link's side of mode switches and copies: the selector is queued, a copied mode goes out at once.
 #include "LinkFixture.h"
 
+#include "device/DevicePollTimer.h"
 #include "device/LinkModeEffects.h"
 #include "device/MessageFraming.h"
-#include "device/PollTimer.h"
 #include "model/Modes.h"
 #include "sim/VirtualMixer.h"
 
@@ -90,7 +90,7 @@ TEST_F(ModeSendingTest, ACopiedModeGoesOutAsABlockAtOnce)
 
     auto mixer = std::make_shared<VirtualMixer>(4115, shippedPreset());
     host().setPortBackend(mixer);
-    MyTimer(host()).tick();
+    DevicePollTimer(host()).tick();
     mixer->clearReceived();
     resetOutgoingQueue();
 

@@ -2,9 +2,9 @@
 // applied, on the message thread, in the order it arrived (run under ThreadSanitizer too).
 #include "LinkFixture.h"
 
+#include "device/DevicePollTimer.h"
 #include "device/IncomingHandOff.h"
 #include "device/MessagePump.h"
-#include "device/PollTimer.h"
 #include "sim/VirtualMixer.h"
 
 #include <atomic>
@@ -24,7 +24,7 @@ protected:
         mixer = std::make_shared<VirtualMixer>(4115, shippedPreset());
         host().setPortBackend(mixer);
         host().setListener(&listener);
-        MyTimer timer(host());
+        DevicePollTimer timer(host());
         for (int i = 0; i < 4; ++i)
             timer.tick();
         host().incoming().applyPending();

@@ -1,7 +1,7 @@
 // Pictures from the resources folder: decoded once, kept in the image cache under their key, and a null
 // image for anything that is not a readable picture.
 #include "ui/AssetImage.h"
-#include "app/Assets.h"
+#include "store/Assets.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>

@@ -1,15 +1,15 @@
 // The main window in this process: its size rules and content, the quit keys, the close button, and the
 // settings file written exactly once whichever way the window goes.
-#include "app/gui/MainAppWindow.h"
-#include "app/AppFolders.h"
-#include "app/gui/MainComponent.h"
+#include "app/MainAppWindow.h"
+#include "app/MainComponent.h"
 #include "device/Host.h"
+#include "store/AppFolders.h"
 #include "ui/main/MainComp.h"
 
 #include <gtest/gtest.h>
 
 using namespace NsStrata;
-using Window = DemoRunnerApplication::MainAppWindow;
+using Window = StrataApplication::MainAppWindow;
 
 namespace
 {

@@ -1,8 +1,8 @@
 #pragma once
 // The shipped preset, loaded once per test process.
-#include "app/Assets.h"
 #include "model/StateLoader.h"
 #include "model/StateTree.h"
+#include "store/Assets.h"
 
 #include <gtest/gtest.h>
 

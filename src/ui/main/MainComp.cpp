@@ -1,34 +1,28 @@
 #include "MainComp.h"
 
-#include "app/LaunchOptions.h"
+#include "device/DevicePollTimer.h"
 #include "device/Host.h"
 #include "device/LinkFlags.h"
 #include "device/LinkTexts.h"
 #include "device/MidiInputHandler.h"
-#include "device/PollTimer.h"
 #include "device/PortNames.h"
 #include "device/os/JucePortBackend.h"
 #include "model/Models.h"
-#include "sim/VirtualMixer.h"
 
 namespace NsStrata
 {
-MainComp::MainComp()
+MainComp::MainComp(std::shared_ptr<PortBackend> ports)
 {
     // Reads the settings file and builds the state tree.
     auto* host = Host::getInstance();
-    if (launchOptions().virtualDevice)
-        host->setPortBackend(
-            std::make_shared<VirtualMixer>(selection().selectedModel.load(), host->state().createCopy()));
-    else
-        host->setPortBackend(std::make_shared<JucePortBackend>());
+    host->setPortBackend(ports != nullptr ? std::move(ports) : std::make_shared<JucePortBackend>());
     host->setListener(this);
 
     linkStatusText = TRANS("Developing") + "..";
     connectPromptText = TRANS("Please connect the target device") + "..";
     setSize(designWidth, designHeight);
 
-    pollTimer = std::make_unique<MyTimer>(*host);
+    pollTimer = std::make_unique<DevicePollTimer>(*host);
     pollTimer->start();
 }
 

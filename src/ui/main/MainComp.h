@@ -3,6 +3,7 @@
 // mixer with --virtual-device), shows the link state and stores the state tree when the screen goes away; the
 // mixer panel and menus take its place later.
 #include "device/LinkListener.h"
+#include "device/PortBackend.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -10,7 +11,7 @@
 
 namespace NsStrata
 {
-class MyTimer;
+class DevicePollTimer;
 
 class MainComp : public juce::Component, private LinkListener
 {
@@ -19,7 +20,8 @@ public:
     static constexpr int designWidth = 1069;
     static constexpr int designHeight = 691;
 
-    MainComp();
+    /** Runs the link on these ports: the system's when none are given. */
+    explicit MainComp(std::shared_ptr<PortBackend> ports = nullptr);
     /** The content teardown: the link stops, the ports close and the state tree goes into the settings file.
      */
     ~MainComp() override;
@@ -41,7 +43,7 @@ private:
 
     juce::String linkStatusText, connectPromptText, firmwareVersion, title;
     bool deviceShown = false;
-    std::unique_ptr<MyTimer> pollTimer;
+    std::unique_ptr<DevicePollTimer> pollTimer;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComp)
 };

@@ -1,5 +1,5 @@
 // The settings file: whatever it holds never stops the program, and the state tree survives a round trip.
-#include "app/SettingsStore.h"
+#include "store/SettingsStore.h"
 #include "model/Models.h"
 #include "model/StateTree.h"
 #include "support/TestHome.h"

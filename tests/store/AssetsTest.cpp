@@ -1,6 +1,6 @@
 // The resources folder is found beside the program or above it, and assets are read from it or its
 // assets folder; what cannot be read gives nothing rather than an error.
-#include "app/Assets.h"
+#include "store/Assets.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "DemoRunnerApplication.h"
+#include "StrataApplication.h"
 
 #include "MainAppWindow.h"
 #include "QuitSignalWatcher.h"
-#include "app/AppFolders.h"
 #include "app/InstanceChannel.h"
 #include "app/LaunchOptions.h"
 #include "device/Host.h"
+#include "store/AppFolders.h"
 
 namespace NsStrata
 {
@@ -20,15 +20,15 @@ static constexpr bool frameworkHandlesSecondStart = false;
 // Leaves time for process start within the two seconds a second start may take.
 static constexpr int secondStartTimeoutMs = 1500;
 
-DemoRunnerApplication::DemoRunnerApplication() = default;
-DemoRunnerApplication::~DemoRunnerApplication() = default;
+StrataApplication::StrataApplication() = default;
+StrataApplication::~StrataApplication() = default;
 
-bool DemoRunnerApplication::moreThanOneInstanceAllowed()
+bool StrataApplication::moreThanOneInstanceAllowed()
 {
     return !frameworkHandlesSecondStart;
 }
 
-void DemoRunnerApplication::initialise(const juce::String& commandLine)
+void StrataApplication::initialise(const juce::String& commandLine)
 {
     if (!frameworkHandlesSecondStart)
     {
@@ -57,7 +57,7 @@ void DemoRunnerApplication::initialise(const juce::String& commandLine)
     quitSignalWatcher = std::make_unique<QuitSignalWatcher>([this] { systemRequestedQuit(); });
 }
 
-void DemoRunnerApplication::shutdown()
+void StrataApplication::shutdown()
 {
     quitSignalWatcher.reset();
     mainWindow.reset();
@@ -66,13 +66,13 @@ void DemoRunnerApplication::shutdown()
     Host::deleteInstance();
 }
 
-void DemoRunnerApplication::anotherInstanceStarted(const juce::String&)
+void StrataApplication::anotherInstanceStarted(const juce::String&)
 {
     if (mainWindow != nullptr)
         mainWindow->bringToFront();
 }
 
-void DemoRunnerApplication::systemRequestedQuit()
+void StrataApplication::systemRequestedQuit()
 {
     if (mainWindow != nullptr)
         mainWindow->setVisible(false);

@@ -9,13 +9,13 @@ namespace NsStrata
 class InstanceChannel;
 class QuitSignalWatcher;
 
-class DemoRunnerApplication : public juce::JUCEApplication
+class StrataApplication : public juce::JUCEApplication
 {
 public:
     class MainAppWindow;
 
-    DemoRunnerApplication();
-    ~DemoRunnerApplication() override;
+    StrataApplication();
+    ~StrataApplication() override;
 
     const juce::String getApplicationName() override { return "Strata"; }
     const juce::String getApplicationVersion() override { return "1.00"; }

@@ -4,7 +4,7 @@
 
 namespace NsStrata
 {
-using MainAppWindow = DemoRunnerApplication::MainAppWindow;
+using MainAppWindow = StrataApplication::MainAppWindow;
 
 static juce::Colour defaultBackground()
 {

@@ -7,14 +7,14 @@ namespace NsStrata
 {
 class Host;
 
-class MyTimer : public juce::Timer
+class DevicePollTimer : public juce::Timer
 {
 public:
     static constexpr int firstDelayMs = 50;
     static constexpr int intervalMs = 300;
 
-    explicit MyTimer(Host& host);
-    ~MyTimer() override;
+    explicit DevicePollTimer(Host& host);
+    ~DevicePollTimer() override;
 
     /** Starts polling; the first tick comes after firstDelayMs. */
     void start();

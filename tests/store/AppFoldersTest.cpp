@@ -1,7 +1,7 @@
 // Where the data and settings folders lie: STRATA_HOME first, then the platform's places.
-#include "app/AppFolders.h"
-#include "app/SettingsStore.h"
+#include "store/AppFolders.h"
 #include "model/Models.h"
+#include "store/SettingsStore.h"
 #include "support/TestHome.h"
 
 #include <cstdlib>

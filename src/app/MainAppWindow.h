@@ -1,12 +1,12 @@
 #pragma once
 // The main window: its size rules, and the close button and Ctrl+Q, which take the content down exactly once.
-#include "DemoRunnerApplication.h"
+#include "StrataApplication.h"
 
 #include <functional>
 
 namespace NsStrata
 {
-class DemoRunnerApplication::MainAppWindow : public juce::DocumentWindow
+class StrataApplication::MainAppWindow : public juce::DocumentWindow
 {
 public:
     static constexpr int defaultWidth = 1070;

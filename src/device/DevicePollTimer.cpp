@@ -1,4 +1,4 @@
-#include "PollTimer.h"
+#include "DevicePollTimer.h"
 
 #include "BlockLayouts.h"
 #include "Host.h"
@@ -30,20 +30,20 @@ juce::ValueTree selectedGroup0(Host& host)
 }
 } // namespace
 
-MyTimer::MyTimer(Host& h) : host(h) {}
+DevicePollTimer::DevicePollTimer(Host& h) : host(h) {}
 
-MyTimer::~MyTimer()
+DevicePollTimer::~DevicePollTimer()
 {
     stopTimer();
 }
 
-void MyTimer::start()
+void DevicePollTimer::start()
 {
     nextTickDue = juce::Time::getMillisecondCounterHiRes() + firstDelayMs;
     startTimer(firstDelayMs);
 }
 
-void MyTimer::timerCallback()
+void DevicePollTimer::timerCallback()
 {
     // The timer thread counts time that passed during a long tick against the restarted timer and would
     // fire early; the interval is owed from the end of the tick.
@@ -59,7 +59,7 @@ void MyTimer::timerCallback()
     startTimer(intervalMs);
 }
 
-bool MyTimer::checkDevices()
+bool DevicePollTimer::checkDevices()
 {
     auto& flags = linkFlags();
     auto& texts = linkTexts();
@@ -90,7 +90,7 @@ bool MyTimer::checkDevices()
     return true;
 }
 
-void MyTimer::queueStartupRequests()
+void DevicePollTimer::queueStartupRequests()
 {
     auto& flags = linkFlags();
     if (!flags.handshakePending || flags.synchronised)
@@ -108,7 +108,7 @@ void MyTimer::queueStartupRequests()
     flags.modeSelectorSent = false;
 }
 
-void MyTimer::refreshScreen(bool connectedNow)
+void DevicePollTimer::refreshScreen(bool connectedNow)
 {
     auto& flags = linkFlags();
     bool refresh;
@@ -136,7 +136,7 @@ void MyTimer::refreshScreen(bool connectedNow)
     }
 }
 
-void MyTimer::checkPortAndFlush()
+void DevicePollTimer::checkPortAndFlush()
 {
     juce::String name;
     for (const auto& out : portNames(host.portBackend().outputs()))
@@ -154,7 +154,7 @@ void MyTimer::checkPortAndFlush()
     host.flushQueue();
 }
 
-void MyTimer::queueModeSelectorOnce()
+void DevicePollTimer::queueModeSelectorOnce()
 {
     auto& flags = linkFlags();
     if (!flags.synchronised || flags.modeSelectorSent)
@@ -166,7 +166,7 @@ void MyTimer::queueModeSelectorOnce()
     flags.modeSelectorSent = true;
 }
 
-void MyTimer::tick()
+void DevicePollTimer::tick()
 {
     auto& flags = linkFlags();
     const bool connectedNow = checkDevices();
@@ -222,17 +222,17 @@ int synchronisationFloorMs()
     // The identity request (type 6) and the dump requests (type 10) all wait in the queue after the first
     // tick.
     const int requests = 1 + 1 + modeCount;
-    int floor = MyTimer::firstDelayMs + scansPerConnect * scanPauseMs;
+    int floor = DevicePollTimer::firstDelayMs + scansPerConnect * scanPauseMs;
     int tickCount = 0;
     for (int sent = 0; sent < requests; sent += flushBatchSize, ++tickCount)
     {
         for (int i = sent; i < std::min(requests, sent + flushBatchSize); ++i)
             floor += spacingAfterType(i == 0 ? 6 : 10);
-        floor += MyTimer::intervalMs;
+        floor += DevicePollTimer::intervalMs;
     }
     // The last reply arrives during the last flush: the next tick sees it and queues the mode selector after
     // its (empty) flush, and the tick after that sends it.
-    floor += MyTimer::intervalMs;
+    floor += DevicePollTimer::intervalMs;
     return floor;
 }
 } // namespace NsStrata
