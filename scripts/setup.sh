@@ -8,7 +8,7 @@ packages=(
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libxcomposite-dev
     libusb-1.0-0-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     clang-14 libclang-rt-14-dev mingw-w64
-    xvfb xauth xdotool x11-utils imagemagick librsvg2-bin
+    xvfb xauth xdotool x11-utils imagemagick librsvg2-bin desktop-file-utils
     fonts-wqy-microhei sox lame espeak-ng umockdev libumockdev-dev
 )
 
