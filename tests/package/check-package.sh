@@ -13,7 +13,10 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; exit 1; }
 debs=("$work"/out/*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one package, found: ${debs[*]}" >&2; exit 1; }
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    echo "expected one package, found: ${debs[*]}" >&2
+    exit 1
+fi
 deb="${debs[0]}"
 echo "package: $(basename "$deb")"
 
