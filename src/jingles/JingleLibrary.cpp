@@ -87,11 +87,12 @@ juce::Result JingleLibrary::checkJingleFile(int slot, const juce::File& file) co
         return juce::Result::fail(mp3PleaseText);
     const auto left = jingleSizes().memoryLeft(slot);
     if (size > left)
-        return juce::Result::fail("INFO: " + juce::String::formatted("Memory left: %dK", left / 1024));
+        return juce::Result::fail(memoryLeftText(left));
     if (size <= 0)
         return juce::Result::fail(invalidFileText);
-    // A file called ".mp3" or "..mp3" would name no folder of its own and break the slot's layout.
-    if (!keepsLibraryLayout(file.getFileNameWithoutExtension()))
+    // The name becomes the name folder: it must be one on every platform, as a rename's must. ("clip..mp3"
+    // would give "clip.", which Windows stores as "clip".)
+    if (!isValidJingleName(file.getFileNameWithoutExtension()))
         return juce::Result::fail(invalidNameText);
     return juce::Result::ok();
 }
@@ -105,7 +106,7 @@ juce::Result JingleLibrary::loadJingleFile(int slot, const juce::File& file, con
         return check;
 
     StoredJingle stored;
-    const auto result = storeJingle(dirs, slot, file, stored, progress);
+    const auto result = storeJingle(dirs, slot, file, stored, jingleSizes().memoryLeft(slot), progress);
     if (result.wasOk())
         setSlot(slot, stored.name, stored.size);
     return result;
@@ -124,11 +125,13 @@ juce::Result JingleLibrary::loadJingleFileInBackground(int slot, const juce::Fil
         worker.join();
     loading = true;
     juce::WeakReference<JingleLibrary> self(this);
+    // No other load runs meanwhile, so the memory the other slots take stays as it is now.
+    const auto left = jingleSizes().memoryLeft(slot);
     worker = std::thread(
-        [self, folders = dirs, slot, file, progress = std::move(progress), done = std::move(done)]
+        [self, folders = dirs, slot, file, left, progress = std::move(progress), done = std::move(done)]
         {
             auto stored = std::make_shared<StoredJingle>();
-            const auto result = storeJingle(folders, slot, file, *stored, progress);
+            const auto result = storeJingle(folders, slot, file, *stored, left, progress);
             juce::MessageManager::callAsync(
                 [self, slot, result, stored, done]
                 {
@@ -190,7 +193,7 @@ bool JingleLibrary::fillFromFactory(int slot)
         return false;
     const auto& source = factoryFiles.getFirst();
     const auto jingleName = source.getFileNameWithoutExtension();
-    if (!keepsLibraryLayout(jingleName))
+    if (!isValidJingleName(jingleName))
         return false;
 
     // A slot keeps one name folder: whatever was left of its old content goes.
@@ -209,7 +212,7 @@ bool JingleLibrary::fillFromFactory(int slot)
     }
     const auto target = nameFolder.getChildFile(hashText(prepared.sourceHash) + plain.getFileExtension());
     const bool moved = prepared.file.moveFileTo(target);
-    if (plain != target)
+    if (!sameEntry(plain, target))
         plain.deleteFile();
     if (!moved)
     {
