@@ -1,6 +1,7 @@
 #include "JingleLibrary.h"
 
 #include "JingleName.h"
+#include "JingleTransfer.h"
 
 #include <algorithm>
 #include <limits>
@@ -13,6 +14,7 @@ const juce::String mp3PleaseText = "WARNING: MP3 file please!";
 const juce::String invalidFileText = "WARNING: Invalid file!";
 const juce::String invalidNameText = "WARNING: Invalid jingle name!";
 const juce::String busyText = "WARNING: Another jingle is still being stored!";
+const juce::String sendingText = "WARNING: A jingle is being sent to the device!";
 const juce::String renameFailedText = "WARNING: Could not rename the jingle!";
 
 bool validSlot(int slot)
@@ -78,6 +80,16 @@ void JingleLibrary::setSlot(int slot, const juce::String& newName, int32_t size)
     setName(slot, newName);
 }
 
+juce::Result JingleLibrary::checkCanChange() const
+{
+    // The transfer runs the message loop while it waits, so the screen can ask for any of these meanwhile.
+    if (isJingleTransferRunning())
+        return juce::Result::fail(sendingText);
+    if (loading)
+        return juce::Result::fail(busyText);
+    return juce::Result::ok();
+}
+
 juce::Result JingleLibrary::checkJingleFile(int slot, const juce::File& file) const
 {
     if (!validSlot(slot))
@@ -99,8 +111,9 @@ juce::Result JingleLibrary::checkJingleFile(int slot, const juce::File& file) co
 
 juce::Result JingleLibrary::loadJingleFile(int slot, const juce::File& file, const ProgressFn& progress)
 {
-    if (loading)
-        return juce::Result::fail(busyText);
+    const auto free = checkCanChange();
+    if (free.failed())
+        return free;
     const auto check = checkJingleFile(slot, file);
     if (check.failed())
         return check;
@@ -115,8 +128,9 @@ juce::Result JingleLibrary::loadJingleFile(int slot, const juce::File& file, con
 juce::Result JingleLibrary::loadJingleFileInBackground(int slot, const juce::File& file, ProgressFn progress,
                                                        std::function<void(juce::Result)> done)
 {
-    if (loading)
-        return juce::Result::fail(busyText);
+    const auto free = checkCanChange();
+    if (free.failed())
+        return free;
     const auto check = checkJingleFile(slot, file);
     if (check.failed())
         return check;
@@ -174,8 +188,9 @@ juce::Result JingleLibrary::renameJingle(int slot, const juce::String& newName)
     // The name becomes a folder: anything that is not a plain folder name would move the jingle elsewhere.
     if (!validSlot(slot) || !isValidJingleName(newName))
         return juce::Result::fail(invalidNameText);
-    if (loading)
-        return juce::Result::fail(busyText);
+    const auto free = checkCanChange();
+    if (free.failed())
+        return free;
 
     const auto slotFolder = dirs.slotFolder(slot);
     const auto nameFolders = listEntries(slotFolder, juce::File::findDirectories, "*");
@@ -225,8 +240,7 @@ bool JingleLibrary::fillFromFactory(int slot)
 
 bool JingleLibrary::rebuildJingleLibrary(bool resetToFactory)
 {
-    jassert(!loading);
-    if (loading)
+    if (checkCanChange().failed())
         return false;
     const auto& root = dirs.root;
     if (!root.exists())

@@ -1,4 +1,5 @@
 // The libusb layer without hardware: whatever this machine has, and emulated devices through umockdev.
+#include "DspTestSupport.h"
 #include "UmockdevDsp.h"
 
 #include "radezovu/RadezOvu.h"
@@ -190,6 +191,7 @@ TEST_F(LibusbOnUmockdev, WritesPagesAndRunsCommandsThroughBulkTransfers)
     for (size_t i = 0; i < pages.size(); ++i)
         pages[i] = static_cast<uint8_t>(i * 13);
     auto* range = programmer->range(0);
+    ASSERT_TRUE(DspTest::announce(*programmer, range->startAddress(), static_cast<uint32_t>(pages.size())));
     ASSERT_TRUE(range->begin(range->startAddress()));
     ASSERT_TRUE(range->writePages(pages.data(), 128, 4));
     ASSERT_TRUE(range->end());
