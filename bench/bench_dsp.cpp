@@ -63,5 +63,8 @@ int main()
     }
     std::printf("bench_dsp: best %.0f MiB/s of CPU time (target >= %.0f MiB/s): %s\n", best,
                 targetMiBPerSecond, best >= targetMiBPerSecond ? "met" : "MISSED");
+    std::printf("{\"bench\": \"bench_dsp\", \"bestMiBPerCpuSecond\": %.0f, \"targetMiBPerCpuSecond\": %.0f, "
+                "\"met\": %s}\n",
+                best, targetMiBPerSecond, best >= targetMiBPerSecond ? "true" : "false");
     return 0;
 }

@@ -36,11 +36,12 @@ void RadezOvuCore::UsbDevice_Core::drainIn()
 {
     // A device that never stops talking is left after a bounded number of reads.
     constexpr int maxReads = 64;
+    const uint32_t timeoutMs = drainReadTimeoutMs < timeoutMs_ ? drainReadTimeoutMs : timeoutMs_;
     std::string why;
     for (int i = 0; i < maxReads; ++i)
     {
         uint32_t got = 0;
-        if (!readIn(firstRead_, firstReadBytes, got, drainReadTimeoutMs, why))
+        if (!readIn(firstRead_, firstReadBytes, got, timeoutMs, why))
             break;
     }
 }

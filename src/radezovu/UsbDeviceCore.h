@@ -12,7 +12,7 @@ class RadezOvuCore::UsbDevice_Core : public RadezOvu::UsbDevice
 public:
     /** Time limit of one transfer. */
     static constexpr uint32_t defaultTransferTimeoutMs = 2000;
-    /** How long a read waits for a stale reply when the device is opened. */
+    /** How long a read waits for a stale reply when the device is opened (no longer than a transfer may). */
     static constexpr uint32_t drainReadTimeoutMs = 20;
 
     uint16_t vendorId() override { return vendorId_; }
