@@ -181,7 +181,7 @@ bool dspCommand(RadezOvu::FlashProgrammer* programmer, uint16_t code, uint32_t& 
     return runCommand(programmer, nullptr, code, value, text, options).isEmpty();
 }
 
-JingleTransferResult sendJingle(RadezOvu* root, int slot, const juce::File& storedFile, int rangeSelector,
+JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile, int rangeSelector,
                                 const JingleTransferOptions& options, JingleTransferStats* stats)
 {
     if (root == nullptr)

@@ -59,9 +59,10 @@ bool dspCommand(RadezOvu::FlashProgrammer* programmer, uint16_t code, uint32_t& 
 /** Sends storedFile into the flash range of the first DSP found through root. The range is slot − 1, or
     rangeSelector − 1 when the selector is not negative. A file longer than the range is cut at its end (and
     announced as cut); an empty file, or a range that ends where it starts, is a failure. Every object
-    obtained is released before it returns. A transfer started while one runs is refused. */
-JingleTransferResult sendJingle(RadezOvu* root, int slot, const juce::File& storedFile,
-                                int rangeSelector = -1, const JingleTransferOptions& options = {},
+    obtained is released before it returns. A transfer started while one runs is refused. The file is taken
+    by value: whoever passed it may go while this waits. */
+JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile, int rangeSelector = -1,
+                                const JingleTransferOptions& options = {},
                                 JingleTransferStats* stats = nullptr);
 
 /** True while a sendJingle call is in progress: the jingle library must not change meanwhile. */

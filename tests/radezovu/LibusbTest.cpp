@@ -292,11 +292,11 @@ TEST_F(LibusbOnUmockdev, FindsTheDspFunctionOfACompositeDevice)
     ASSERT_TRUE(root);
     expectAnsweringDsp(*root, *chip);
 
-    const auto claimed = bus.claimedInterfaces(2);
-    ASSERT_FALSE(claimed.empty());
-    EXPECT_EQ(claimed, std::vector<unsigned>(claimed.size(), 2u));
-    EXPECT_EQ(bus.strayTransfers(2), 0);
-    EXPECT_EQ(bus.detachAttempts(2), 0) << "an interface was taken from a kernel driver";
+    const auto seen = bus.hostActions(2);
+    ASSERT_FALSE(seen.claimed.empty());
+    EXPECT_EQ(seen.claimed, std::vector<unsigned>(seen.claimed.size(), 2u));
+    EXPECT_EQ(seen.strayTransfers, 0);
+    EXPECT_EQ(seen.detachAttempts, 0) << "an interface was taken from a kernel driver";
 }
 
 TEST_F(LibusbOnUmockdev, DropsAReplyLeftPendingFromBeforeItWasOpened)

@@ -90,6 +90,14 @@ Api& api()
     return instance;
 }
 
+/** The device node below /dev of the device at address on bus 1. */
+std::string nodeName(int address)
+{
+    char node[32];
+    std::snprintf(node, sizeof(node), "bus/usb/001/%03d", address);
+    return node;
+}
+
 std::string hex(const std::vector<uint8_t>& bytes)
 {
     std::string out;
@@ -139,9 +147,7 @@ struct UmockdevDsp::Device
     void* handler = nullptr;
     mutable std::mutex lock;
     std::deque<IoctlData*> reapable;
-    std::vector<unsigned> claimed;
-    int detachAttempts = 0;
-    int strayTransfers = 0;
+    HostActions seen;
 
     ~Device()
     {
@@ -184,7 +190,7 @@ struct UmockdevDsp::Device
             std::find(dspEndpoints.begin(), dspEndpoints.end(), urb->endpoint) != dspEndpoints.end();
         if (urb->type == USBDEVFS_URB_TYPE_BULK && !dspEndpoint)
         {
-            ++strayTransfers;
+            ++seen.strayTransfers;
             status = -EPIPE;
         }
         else if (urb->type == USBDEVFS_URB_TYPE_BULK && buffer != nullptr)
@@ -275,7 +281,7 @@ struct UmockdevDsp::Device
             IoctlData* number = api().dataResolve(arg, 0, sizeof(unsigned), &error);
             unsigned interface = 0;
             std::memcpy(&interface, number->data, sizeof(interface));
-            device.claimed.push_back(interface);
+            device.seen.claimed.push_back(interface);
             api().dataUnref(number);
             api().clientComplete(client, 0, 0);
         }
@@ -286,7 +292,7 @@ struct UmockdevDsp::Device
         else if (request == USBDEVFS_DISCONNECT_CLAIM || request == USBDEVFS_IOCTL)
         {
             // Taking an interface from a kernel driver: never done by the library.
-            ++device.detachAttempts;
+            ++device.seen.detachAttempts;
             api().clientComplete(client, -1, EPERM);
         }
         else
@@ -334,8 +340,7 @@ bool UmockdevDsp::addDevice(int address, uint16_t vendorId, uint16_t productId,
                             const std::vector<Interface>& interfaces,
                             std::shared_ptr<NsStrata::VirtualDsp> chip)
 {
-    char node[32];
-    std::snprintf(node, sizeof(node), "bus/usb/001/%03d", address);
+    const std::string node = nodeName(address);
     const std::string name = "1-" + std::to_string(address - 1);
     char ids[64];
     std::snprintf(ids, sizeof(ids), "A: idVendor=%04x\nA: idProduct=%04x\n", vendorId, productId);
@@ -362,7 +367,7 @@ bool UmockdevDsp::addDevice(int address, uint16_t vendorId, uint16_t productId,
     device->handler = api().ioctlBaseNew();
     api().signalConnect(device->handler, "handle-ioctl", reinterpret_cast<void (*)()>(&Device::onIoctl),
                         device.get(), nullptr, 0);
-    if (!api().attachIoctl(testbed, ("/dev/" + std::string(node)).c_str(), device->handler, &error))
+    if (!api().attachIoctl(testbed, ("/dev/" + node).c_str(), device->handler, &error))
         return false;
     devices.push_back(std::move(device));
     return true;
@@ -376,37 +381,17 @@ UmockdevDsp::Device* UmockdevDsp::find(int address) const
     return nullptr;
 }
 
-std::vector<unsigned> UmockdevDsp::claimedInterfaces(int address) const
+UmockdevDsp::HostActions UmockdevDsp::hostActions(int address) const
 {
     const Device* d = find(address);
     if (d == nullptr)
         return {};
     std::lock_guard<std::mutex> guard(d->lock);
-    return d->claimed;
-}
-
-int UmockdevDsp::detachAttempts(int address) const
-{
-    const Device* d = find(address);
-    if (d == nullptr)
-        return 0;
-    std::lock_guard<std::mutex> guard(d->lock);
-    return d->detachAttempts;
-}
-
-int UmockdevDsp::strayTransfers(int address) const
-{
-    const Device* d = find(address);
-    if (d == nullptr)
-        return 0;
-    std::lock_guard<std::mutex> guard(d->lock);
-    return d->strayTransfers;
+    return d->seen;
 }
 
 std::string UmockdevDsp::nodeFile(int address) const
 {
-    char node[32];
-    std::snprintf(node, sizeof(node), "/dev/bus/usb/001/%03d", address);
-    return std::string(api().rootDir(testbed)) + node;
+    return std::string(api().rootDir(testbed)) + "/dev/" + nodeName(address);
 }
 } // namespace DspTest

@@ -43,11 +43,14 @@ public:
     bool addDevice(int address, uint16_t vendorId, uint16_t productId,
                    const std::vector<Interface>& interfaces, std::shared_ptr<NsStrata::VirtualDsp> chip);
 
-    /** What the host did to the device at address: the interfaces it claimed, its attempts to take an
-        interface from a kernel driver, and its transfers on endpoints the chip does not answer on. */
-    std::vector<unsigned> claimedInterfaces(int address) const;
-    int detachAttempts(int address) const;
-    int strayTransfers(int address) const;
+    /** What the host did to a device. */
+    struct HostActions
+    {
+        std::vector<unsigned> claimed; // the interfaces it claimed, in order
+        int detachAttempts = 0;        // attempts to take an interface from a kernel driver
+        int strayTransfers = 0;        // transfers on endpoints the chip does not answer on
+    };
+    HostActions hostActions(int address) const;
     /** The file that stands for the device's node in the testbed. */
     std::string nodeFile(int address) const;
 
