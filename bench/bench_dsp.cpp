@@ -47,11 +47,12 @@ int main()
         RadezOvuRef<NsStrata::VirtualDspRoot> root(new NsStrata::VirtualDspRoot({chip}));
         NsStrata::JingleTransferStats stats;
         const double before = cpuSeconds();
-        const bool ok = NsStrata::sendJingle(root.get(), 1, temp.getFile(), -1, {}, &stats);
+        const auto result = NsStrata::sendJingle(root.get(), 1, temp.getFile(), -1, {}, &stats);
         const double cpu = cpuSeconds() - before;
-        if (!ok || stats.bytes != static_cast<int64_t>(jingleBytes))
+        if (!result.ok || stats.bytes != static_cast<int64_t>(jingleBytes) || chip->protocolErrors() != 0)
         {
-            std::fprintf(stderr, "bench_dsp: the transfer failed\n");
+            std::fprintf(stderr, "bench_dsp: the transfer failed: %s %s\n", result.text().toRawUTF8(),
+                         chip->lastProtocolError().c_str());
             return 1;
         }
         const double mib = static_cast<double>(stats.bytes) / (1 << 20);
@@ -62,5 +63,8 @@ int main()
     }
     std::printf("bench_dsp: best %.0f MiB/s of CPU time (target >= %.0f MiB/s): %s\n", best,
                 targetMiBPerSecond, best >= targetMiBPerSecond ? "met" : "MISSED");
+    std::printf("{\"bench\": \"bench_dsp\", \"bestMiBPerCpuSecond\": %.0f, \"targetMiBPerCpuSecond\": %.0f, "
+                "\"met\": %s}\n",
+                best, targetMiBPerSecond, best >= targetMiBPerSecond ? "true" : "false");
     return 0;
 }

@@ -100,6 +100,11 @@ int main()
     else
         std::printf("reset to the factory set: skipped (no factory set beside the program)\n");
 
+    std::printf("{\"bench\": \"bench_jingles\", \"addMs\": %.1f, \"hashMiBPerSecond\": %.1f, "
+                "\"fileHashMiBPerSecond\": %.1f, \"rebuildMs\": %.1f, \"resetMs\": %s, \"ok\": %s}\n",
+                addMs, sizeMiB / (hashMs / 1000.0), sizeMiB / (fileHashMs / 1000.0), rebuildMs,
+                factoryFound ? juce::String(resetMs, 1).toRawUTF8() : "null",
+                stored && rebuilt ? "true" : "false");
     work.deleteRecursively();
     return stored && rebuilt ? 0 : 1;
 }

@@ -90,7 +90,8 @@ int send(const StrataCli::Args& args)
 
     NsStrata::JingleTransferStats stats;
     const double started = juce::Time::getMillisecondCounterHiRes();
-    const bool ok = NsStrata::sendJingle(root.get(), slot, file, -1, {}, &stats);
+    const auto result = NsStrata::sendJingle(root.get(), slot, file, -1, {}, &stats);
+    const bool ok = result.ok;
     const double ms = juce::Time::getMillisecondCounterHiRes() - started;
 
     auto out = jsonObject();
@@ -100,7 +101,7 @@ int send(const StrataCli::Args& args)
     out->setProperty("ms", juce::roundToInt(ms));
     printJson(juce::var(out.get()));
     if (!ok)
-        return StrataCli::fail(NsStrata::sendJingleResultText(false), 1);
+        return StrataCli::fail(NsStrata::sendJingleResultText(false) + " " + result.text(), 1);
     return 0;
 }
 

@@ -31,6 +31,38 @@ std::vector<uint8_t> replyHeader(char tag0, char tag1, uint16_t status)
     append(out, status);
     return out;
 }
+
+std::vector<uint8_t> plainReply(uint16_t status)
+{
+    return replyHeader('O', 'K', status);
+}
+
+std::vector<uint8_t> longReply(uint16_t status, const std::vector<uint8_t>& data)
+{
+    auto out = replyHeader('S', 't', status);
+    append(out, static_cast<uint16_t>(data.size() / 2));
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+std::vector<uint8_t> shortReply(uint16_t status, const std::vector<uint8_t>& data)
+{
+    auto out = replyHeader('s', 't', status);
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+std::vector<uint8_t> commandReply(uint16_t status, uint16_t delay, uint32_t value, const uint8_t* text)
+{
+    // The value comes back low half first.
+    std::vector<uint8_t> data;
+    append(data, status);
+    append(data, delay);
+    append(data, static_cast<uint16_t>(value & 0xFFFF));
+    append(data, static_cast<uint16_t>(value >> 16));
+    data.insert(data.end(), text, text + 64);
+    return longReply(VirtualDsp::statusOk, data);
+}
 } // namespace
 
 std::vector<VirtualDsp::Range> VirtualDsp::defaultRanges()
@@ -68,10 +100,20 @@ void VirtualDsp::injectFault(Fault fault, uint16_t request, int skip)
     faults.push_back({fault, request, skip});
 }
 
+void VirtualDsp::injectReply(uint16_t request, std::vector<uint8_t> bytes, int skip)
+{
+    injected.push_back({request, skip, std::move(bytes)});
+}
+
 void VirtualDsp::setRawReply(std::vector<uint8_t> bytes)
 {
     rawReply = std::move(bytes);
     haveRawReply = true;
+}
+
+void VirtualDsp::leaveStaleReply(std::vector<uint8_t> bytes)
+{
+    inQueue.push_back(std::move(bytes));
 }
 
 void VirtualDsp::clearLog()
@@ -96,12 +138,18 @@ bool VirtualDsp::takeFault(Fault fault, uint16_t request)
     return false;
 }
 
-void VirtualDsp::refuse(const std::string& why)
+void VirtualDsp::protocolError(const std::string& why)
 {
     ++protocolErrors_;
     lastProtocolError_ = why;
-    reply(statusRefused);
-    replyReady = true;
+}
+
+bool VirtualDsp::refuse(const std::string& why)
+{
+    // The pipe stalls: the host's transfer fails, and what was left of the request is dropped.
+    protocolError(why);
+    blocksLeft = 0;
+    return false;
 }
 
 bool VirtualDsp::receive(const uint8_t* data, uint32_t bytes)
@@ -110,22 +158,14 @@ bool VirtualDsp::receive(const uint8_t* data, uint32_t bytes)
         transfers_.emplace_back(data, data + bytes);
     if (blocksLeft == 0)
         return receiveHeader(data, bytes);
-    receiveBlock(data, bytes);
-    return true;
+    return receiveBlock(data, bytes);
 }
 
 bool VirtualDsp::receiveHeader(const uint8_t* data, uint32_t bytes)
 {
     static const uint8_t magic[4] = {0x42, 0x55, 0x62, 0x75};
-    pending.clear();
-    pendingAt = 0;
-    replyReady = false;
-    silent = false;
     if (bytes < 16 || std::memcmp(data, magic, 4) != 0)
-    {
-        refuse("request without header");
-        return true;
-    }
+        return refuse("request without header");
     current = Request{word(data + 8), {}, word(data + 4), word(data + 6)};
     if (requestHook)
         requestHook(current.code);
@@ -134,72 +174,56 @@ bool VirtualDsp::receiveHeader(const uint8_t* data, uint32_t bytes)
 
     const uint32_t payloadBytes = 2u * word(data + 10);
     if (bytes != 16 + payloadBytes || payloadBytes > sizeof(currentRaw))
-    {
-        refuse("payload length does not match the header");
-        return true;
-    }
+        return refuse("payload length does not match the header");
     std::memcpy(currentRaw, data + 16, payloadBytes);
     for (uint32_t i = 0; i < payloadBytes; i += 2)
         current.payload.push_back(word(data + 16 + i));
     requests_.push_back(current);
+    currentIsRaw = haveRawReply;
 
-    if (current.code == Programmer::requestWritePages)
+    if (current.code == Programmer::requestWritePages && !currentIsRaw)
     {
-        if (current.blockBytes != 2u * config_.pageSize && current.blockCount > 0)
-        {
-            refuse("page write with a block size other than the page size");
-            return true;
-        }
         pageWrites_.push_back(current.blockCount);
-        if (writeRange < 0 && current.blockCount > 0)
-        {
-            refuse("page write outside begin and end");
-            return true;
-        }
+        if (stage != Stage::writing)
+            return refuse("page write outside begin and end");
+        if (current.blockCount > 0 && current.blockBytes != 2u * config_.pageSize)
+            return refuse("page write with a block size other than the page size");
     }
     blocksLeft = current.blockCount;
-    if (blocksLeft == 0)
-        answer();
-    return true;
+    return blocksLeft > 0 || answer();
 }
 
-void VirtualDsp::receiveBlock(const uint8_t* data, uint32_t bytes)
+bool VirtualDsp::receiveBlock(const uint8_t* data, uint32_t bytes)
 {
     --blocksLeft;
-    if (bytes != current.blockBytes)
+    if (!currentIsRaw)
     {
-        ++protocolErrors_;
-        lastProtocolError_ = "data block of the wrong size";
-    }
-    else if (current.code == Programmer::requestWritePages && writeRange >= 0)
-    {
-        const uint32_t words = bytes / 2;
-        const auto& range = config_.ranges[static_cast<size_t>(writeRange)];
-        if (writeAddress + words > static_cast<uint32_t>(range.endHigh) << 16)
+        if (bytes != current.blockBytes)
+            return refuse("data block of the wrong size");
+        if (current.code == Programmer::requestWritePages)
         {
-            ++protocolErrors_;
-            lastProtocolError_ = "page write past the end of the range";
-        }
-        else
-        {
-            std::memcpy(flashAt(writeAddress), data, bytes);
+            const uint32_t words = bytes / 2;
+            if (uint64_t{writeAddress} + words > rangeEnd(targetRange))
+                return refuse("page write past the end of the range");
+            program(writeAddress, data, bytes);
             writeAddress += words;
+            writtenBytes += bytes;
         }
     }
-    if (blocksLeft == 0)
-        answer();
+    return blocksLeft > 0 || answer();
 }
 
-void VirtualDsp::answer()
+bool VirtualDsp::answer()
 {
-    if (haveRawReply)
+    std::vector<uint8_t> reply;
+    const auto& payload = current.payload;
+    if (currentIsRaw)
     {
-        pending = std::move(rawReply);
+        reply = std::move(rawReply);
         haveRawReply = false;
     }
     else
     {
-        const auto& payload = current.payload;
         switch (current.code)
         {
         case Programmer::requestList:
@@ -213,16 +237,13 @@ void VirtualDsp::answer()
                 append(records, code);
                 append(records, 0);
             }
-            replyShort(statusOk, records);
+            reply = shortReply(statusOk, records);
             break;
         }
         case Programmer::requestLayout:
         {
             if (payload.size() != 1 || payload[0] != 1)
-            {
-                refuse("layout request without its argument");
-                break;
-            }
+                return refuse("layout request without its argument");
             std::vector<uint8_t> layout;
             append(layout, config_.pageSize);
             append(layout, static_cast<uint16_t>(config_.ranges.size()));
@@ -240,53 +261,87 @@ void VirtualDsp::answer()
                 for (size_t i = 0; i < 12; ++i)
                     layout.push_back(i < range.name.size() ? static_cast<uint8_t>(range.name[i]) : 0);
             }
-            replyLong(statusOk, layout);
+            reply = longReply(statusOk, layout);
             break;
         }
         case Programmer::requestBegin:
         {
+            if (stage != Stage::announced)
+                return refuse("begin before commands 1, 2, 3 and 8");
             const uint32_t address =
                 payload.size() == 2 ? payload[0] | (static_cast<uint32_t>(payload[1]) << 16) : 0;
-            writeRange = payload.size() == 2 ? rangeOf(address) : -1;
+            if (payload.size() != 2 || address != announcedStart_)
+                return refuse("begin elsewhere than at the start of the range command 3 selected");
+            if (config_.pageSize == 0 || address % config_.pageSize != 0)
+                return refuse("begin at an address that is not page aligned");
+            erase(targetRange);
             writeAddress = address;
-            if (writeRange < 0)
-                refuse("begin outside every range");
-            else
-                reply(statusOk);
+            writtenBytes = 0;
+            stage = Stage::writing;
+            reply = plainReply(statusOk);
             break;
         }
-        case Programmer::requestEnd:
-            writeRange = -1;
-            reply(statusOk);
-            break;
         case Programmer::requestWritePages:
-            reply(statusOk);
+            reply = plainReply(statusOk);
             break;
+        case Programmer::requestEnd:
+        {
+            if (stage != Stage::writing)
+                return refuse("end without begin");
+            // Whole pages up to the one that holds the announced size's last byte; no more, no fewer.
+            const uint64_t pageBytes = 2u * config_.pageSize;
+            const uint64_t pages = (announcedSize_ + pageBytes - 1) / pageBytes;
+            if (writtenBytes != pages * pageBytes)
+                return refuse("the pages written do not match the size command 8 announced");
+            stage = Stage::ended;
+            reply = plainReply(statusOk);
+            break;
+        }
         case Programmer::requestFinish:
+            if (stage != Stage::ended)
+                return refuse("finish without end");
+            stage = Stage::idle;
             ++finishCount_;
-            reply(statusOk);
+            reply = plainReply(statusOk);
             break;
         case Programmer::requestCommand:
             if (payload.size() != 37)
-                refuse("command of the wrong length");
-            else
-                answerCommand(payload, currentRaw);
+                return refuse("command of the wrong length");
+            if (!answerCommand(payload, currentRaw, reply))
+                return false;
             break;
         default:
-            ++protocolErrors_;
-            lastProtocolError_ = "unknown request";
-            reply(statusUnknown);
+            return refuse("unknown request");
         }
     }
 
-    replyReady = true;
-    if (takeFault(Fault::noReply, current.code))
-        silent = true;
-    else if (takeFault(Fault::shortReply, current.code))
-        pending.resize(std::max<size_t>(pending.size() / 2, 4));
+    for (auto it = injected.begin(); it != injected.end(); ++it)
+    {
+        if (it->request != current.code || it->skip-- > 0)
+            continue;
+        reply = std::move(it->bytes);
+        injected.erase(it);
+        break;
+    }
+    queueReply(std::move(reply));
+    return true;
 }
 
-void VirtualDsp::answerCommand(const std::vector<uint16_t>& payload, const uint8_t* raw)
+void VirtualDsp::queueReply(std::vector<uint8_t> reply)
+{
+    const uint16_t code = current.code;
+    if (takeFault(Fault::noReply, code))
+        return;
+    if (takeFault(Fault::shortReply, code))
+        reply.resize(std::max<size_t>(reply.size() / 2, 4));
+    if (takeFault(Fault::lateReply, code))
+        late.push_back(std::move(reply));
+    else
+        inQueue.push_back(std::move(reply));
+}
+
+bool VirtualDsp::answerCommand(const std::vector<uint16_t>& payload, const uint8_t* raw,
+                               std::vector<uint8_t>& reply)
 {
     Command command{payload[0], payload[1],
                     payload[2], (static_cast<uint32_t>(payload[3]) << 16) | payload[4],
@@ -301,83 +356,69 @@ void VirtualDsp::answerCommand(const std::vector<uint16_t>& payload, const uint8
     {
         if (b->second.polls > 0)
             --b->second.polls;
-        replyCommand(b->second.status, b->second.delay, command.value, text);
-        return;
+        reply = commandReply(b->second.status, b->second.delay, command.value, text);
+        return true;
     }
 
     switch (command.code)
     {
     case 1:
-        replyCommand(commandFinished, 0, sessionToken, text);
-        break;
+        // Starts a transfer afresh, whatever an earlier one left behind.
+        stage = Stage::opened;
+        targetRange = -1;
+        reply = commandReply(commandFinished, 0, sessionToken, text);
+        return true;
     case 2:
-        if (command.value == sessionToken)
-            reply(statusDone);
-        else
-            refuse("command 2 without the value of command 1");
-        break;
+        if (stage != Stage::opened || command.value != sessionToken)
+            return refuse("command 2 without the value of command 1");
+        stage = Stage::confirmed;
+        reply = plainReply(statusDone);
+        return true;
     case 3:
-        if (rangeOf(command.value) < 0 || (command.value & 0xFFFF) != 0)
-        {
-            refuse("command 3 with an address that starts no range");
-            break;
-        }
+        if (stage != Stage::confirmed && stage != Stage::targeted)
+            return refuse("command 3 before commands 1 and 2");
+        targetRange = rangeStartingAt(command.value);
+        if (targetRange < 0)
+            return refuse("command 3 with an address that starts no range");
         announcedStart_ = command.value;
-        replyCommand(commandFinished, 0, command.value, text);
-        break;
+        stage = Stage::targeted;
+        reply = commandReply(commandFinished, 0, command.value, text);
+        return true;
     case 8:
+        if (stage != Stage::targeted)
+            return refuse("command 8 before command 3");
         announcedSize_ = command.value;
         announcedName_ = command.text;
-        reply(statusDone);
-        break;
+        stage = Stage::announced;
+        reply = plainReply(statusDone);
+        return true;
     default:
-        ++protocolErrors_;
-        lastProtocolError_ = "unknown command";
-        reply(statusUnknown);
+        return refuse("unknown command");
     }
-}
-
-void VirtualDsp::reply(uint16_t status)
-{
-    pending = replyHeader('O', 'K', status);
-}
-
-void VirtualDsp::replyLong(uint16_t status, const std::vector<uint8_t>& data)
-{
-    pending = replyHeader('S', 't', status);
-    append(pending, static_cast<uint16_t>(data.size() / 2));
-    pending.insert(pending.end(), data.begin(), data.end());
-}
-
-void VirtualDsp::replyShort(uint16_t status, const std::vector<uint8_t>& data)
-{
-    pending = replyHeader('s', 't', status);
-    pending.insert(pending.end(), data.begin(), data.end());
-}
-
-void VirtualDsp::replyCommand(uint16_t status, uint16_t delay, uint32_t value, const uint8_t* text)
-{
-    // The value comes back low half first.
-    std::vector<uint8_t> data;
-    append(data, status);
-    append(data, delay);
-    append(data, static_cast<uint16_t>(value & 0xFFFF));
-    append(data, static_cast<uint16_t>(value >> 16));
-    data.insert(data.end(), text, text + 64);
-    replyLong(statusOk, data);
 }
 
 bool VirtualDsp::deliver(uint8_t* data, uint32_t maxBytes, uint32_t& got)
 {
-    // An empty reply is handed out once, as a zero-length packet.
     got = 0;
-    if (silent || !replyReady)
+    if (inQueue.empty())
+    {
+        // What comes late arrives now: too late for this read, in time for the next.
+        for (auto& reply : late)
+            inQueue.push_back(std::move(reply));
+        late.clear();
         return false;
-    got = static_cast<uint32_t>(std::min<size_t>(maxBytes, pending.size() - pendingAt));
+    }
+    // An empty reply is handed out once, as a zero-length packet.
+    const auto& front = inQueue.front();
+    got = static_cast<uint32_t>(std::min<size_t>(maxBytes, front.size() - frontAt));
     if (got > 0)
-        std::memcpy(data, pending.data() + pendingAt, got);
-    pendingAt += got;
-    replyReady = pendingAt < pending.size();
+        std::memcpy(data, front.data() + frontAt, got);
+    frontAt += got;
+    if (frontAt >= front.size())
+    {
+        inQueue.pop_front();
+        frontAt = 0;
+    }
     return true;
 }
 
@@ -391,6 +432,40 @@ int VirtualDsp::rangeOf(uint32_t wordAddress) const
             return static_cast<int>(i);
     }
     return -1;
+}
+
+int VirtualDsp::rangeStartingAt(uint32_t wordAddress) const
+{
+    const int index = rangeOf(wordAddress);
+    return index >= 0 && static_cast<uint32_t>(config_.ranges[static_cast<size_t>(index)].startHigh) << 16 ==
+                             wordAddress
+               ? index
+               : -1;
+}
+
+uint32_t VirtualDsp::rangeEnd(int range) const
+{
+    return range < 0 ? 0 : static_cast<uint32_t>(config_.ranges[static_cast<size_t>(range)].endHigh) << 16;
+}
+
+void VirtualDsp::erase(int range)
+{
+    ++eraseCount_;
+    auto& memory = flash[static_cast<size_t>(range)];
+    std::fill(memory.begin(), memory.end(), uint8_t{0xFF});
+}
+
+void VirtualDsp::program(uint32_t wordAddress, const uint8_t* data, uint32_t bytes)
+{
+    uint8_t* memory = flashAt(wordAddress);
+    uint8_t raised = 0;
+    for (uint32_t i = 0; i < bytes; ++i)
+    {
+        raised |= static_cast<uint8_t>(data[i] & ~memory[i]);
+        memory[i] &= data[i];
+    }
+    if (raised != 0)
+        protocolError("page write into flash that was not erased");
 }
 
 uint8_t* VirtualDsp::flashAt(uint32_t wordAddress)

@@ -1,7 +1,16 @@
 #pragma once
 // The emulated DSP chip behind the mixer's vendor USB interface: it takes whole OUT transfers, answers with
-// reply bytes, keeps an emulated flash, runs the command channel and can be told to misbehave.
+// reply bytes, keeps an emulated NOR flash, runs the command channel and can be told to misbehave.
+//
+// It is strict. A request it refuses stalls the pipe (the OUT transfer fails), so a refusal can never pass
+// for success, and every refusal is counted as a protocol error. The write sequence must follow the
+// commands: 1, then 2 with what 1 answered, then 3 naming a range's start, then 8 announcing the size; then
+// begin at that range's start (page aligned), page writes inside the range, end (the pages written must cover
+// the announced size and no more than its last page) and finish. Flash behaves like NOR flash: begin erases
+// the whole range that command 3 selected (every byte becomes 0xFF), and a write can only clear bits; a write
+// that would have to set one is a protocol error and leaves the AND of old and new.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -31,6 +40,7 @@ public:
         uint16_t pageSize = 128; // words
         bool longRecords = true;
         std::vector<Range> ranges = defaultRanges();
+        bool refusesOpen = false; // the interface is listed, but this user may not open it
     };
 
     /** Nine ranges of 15 MiB each, named after the jingle slots. */
@@ -41,14 +51,13 @@ public:
         failWrite,  // the OUT transfer carrying the request fails
         noReply,    // the reply never comes
         shortReply, // only the first half of the reply arrives
+        lateReply,  // the reply comes only after the host has given up waiting for it
     };
 
     enum Status : uint16_t
     {
         statusDone = 0,
         statusOk = 1,
-        statusRefused = 2,
-        statusUnknown = 3,
     };
 
     /** The value command 1 hands out and command 2 must bring back. */
@@ -60,9 +69,10 @@ public:
     const Config& config() const { return config_; }
 
     // The USB side, used by the transport.
-    /** One OUT transfer; false when a fault makes it fail. */
+    /** One OUT transfer; false when the chip stalls it (a fault, or a request it refuses). */
     bool receive(const uint8_t* data, uint32_t bytes);
-    /** Hands out up to maxBytes of the pending reply; false when there is none to give. */
+    /** Hands out up to maxBytes of the first pending reply (one reply per read, as the packets of a bulk
+        transfer end it); false when there is none to give. */
     bool deliver(uint8_t* data, uint32_t maxBytes, uint32_t& got);
 
     // Behaviour on request.
@@ -70,8 +80,14 @@ public:
     void setBusy(uint16_t code, int polls, uint16_t delayMs, uint16_t busyStatus = 0x1234);
     /** The fault strikes the request with this code after `skip` such requests went through, once. */
     void injectFault(Fault fault, uint16_t request, int skip = 0);
-    /** The next reply is exactly these bytes, whatever was asked. */
+    /** The request with this code, after `skip` such requests, is carried out but answered with exactly these
+        bytes. */
+    void injectReply(uint16_t request, std::vector<uint8_t> bytes, int skip = 0);
+    /** The next request is taken without any check and answered with exactly these bytes, whatever was
+        asked: for testing the transport's framing. */
     void setRawReply(std::vector<uint8_t> bytes);
+    /** A reply already waiting in the IN direction, left from an exchange broken off before the host came. */
+    void leaveStaleReply(std::vector<uint8_t> bytes);
     /** Keeps a copy of every OUT transfer from now on (see transfers()). */
     void recordTransfers(bool on) { recording = on; }
     /** Called with the request code as each request header arrives. */
@@ -96,7 +112,8 @@ public:
     const std::vector<Command>& commands() const { return commands_; }
     /** The page count of every page write request, in order. */
     const std::vector<uint32_t>& pageWrites() const { return pageWrites_; }
-    /** Requests the chip could not make sense of or refused (with the last reason). */
+    /** Requests the chip refused or could not make sense of, and writes into unerased flash (with the last
+        reason). */
     int protocolErrors() const { return protocolErrors_; }
     const std::string& lastProtocolError() const { return lastProtocolError_; }
     /** Bytes of flash at a word address; never-written flash reads 0xFF. */
@@ -105,6 +122,7 @@ public:
     uint32_t announcedSize() const { return announcedSize_; }
     const std::string& announcedName() const { return announcedName_; }
     int finishCount() const { return finishCount_; }
+    int eraseCount() const { return eraseCount_; }
     /** Forgets the log of requests and commands (the flash stays). */
     void clearLog();
 
@@ -115,47 +133,69 @@ private:
         uint16_t request;
         int skip;
     };
+    struct InjectedReply
+    {
+        uint16_t request;
+        int skip;
+        std::vector<uint8_t> bytes;
+    };
     struct Busy
     {
         int polls;
         uint16_t delay, status;
     };
+    // How far a transfer has come, in the order the device requires.
+    enum class Stage
+    {
+        idle,
+        opened,    // command 1
+        confirmed, // command 2 with command 1's value
+        targeted,  // command 3
+        announced, // command 8
+        writing,   // begin
+        ended,     // end
+    };
 
     bool takeFault(Fault fault, uint16_t request);
     bool receiveHeader(const uint8_t* data, uint32_t bytes);
-    void receiveBlock(const uint8_t* data, uint32_t bytes);
-    void answer();
-    void answerCommand(const std::vector<uint16_t>& payload, const uint8_t* raw);
-    void refuse(const std::string& why);
-    void reply(uint16_t status);
-    void replyLong(uint16_t status, const std::vector<uint8_t>& data);
-    void replyShort(uint16_t status, const std::vector<uint8_t>& data);
-    void replyCommand(uint16_t status, uint16_t delay, uint32_t value, const uint8_t* text);
+    bool receiveBlock(const uint8_t* data, uint32_t bytes);
+    bool answer();
+    bool answerCommand(const std::vector<uint16_t>& payload, const uint8_t* raw, std::vector<uint8_t>& reply);
+    bool refuse(const std::string& why);
+    void protocolError(const std::string& why);
+    void queueReply(std::vector<uint8_t> reply);
+    void erase(int range);
+    void program(uint32_t wordAddress, const uint8_t* data, uint32_t bytes);
     uint8_t* flashAt(uint32_t wordAddress);
     int rangeOf(uint32_t wordAddress) const;
+    int rangeStartingAt(uint32_t wordAddress) const;
+    uint32_t rangeEnd(int range) const;
     double nowMs() const;
 
     Config config_;
     std::vector<std::vector<uint8_t>> flash; // per range, made on the first write
     std::vector<PendingFault> faults;
+    std::vector<InjectedReply> injected;
     std::map<uint16_t, Busy> busy;
     std::vector<uint8_t> rawReply;
     bool haveRawReply = false;
     std::function<void(uint16_t)> requestHook;
 
-    // The request being received and the reply being handed out.
+    // The request being received, and the replies waiting in the IN direction.
     Request current{};
     uint8_t currentRaw[128] = {};
+    bool currentIsRaw = false;
     uint32_t blocksLeft = 0;
-    std::vector<uint8_t> pending;
-    size_t pendingAt = 0;
-    bool replyReady = false;
-    bool silent = false;
+    std::deque<std::vector<uint8_t>> inQueue;
+    size_t frontAt = 0;
+    std::vector<std::vector<uint8_t>> late; // replies that come after the host stopped waiting
     bool recording = false;
 
-    // The write sequence the chip is in.
-    int writeRange = -1;
+    // The transfer the chip is in.
+    Stage stage = Stage::idle;
+    int targetRange = -1;
     uint32_t writeAddress = 0;
+    uint64_t writtenBytes = 0;
 
     std::vector<Request> requests_;
     std::vector<std::vector<uint8_t>> transfers_;
@@ -166,6 +206,7 @@ private:
     uint32_t announcedStart_ = 0, announcedSize_ = 0;
     std::string announcedName_;
     int finishCount_ = 0;
+    int eraseCount_ = 0;
     double startMs;
 };
 } // namespace NsStrata

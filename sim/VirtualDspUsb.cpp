@@ -34,25 +34,34 @@ bool VirtualDspDevice::readIn(uint8_t* data, uint32_t maxBytes, uint32_t& got, u
 
 /** Walks the interfaces as the platform enumerators do: open each, compare its ids, rest on the first match.
  */
-class VirtualDspRoot::Enumerator_Virtual : public RadezOvu::Enumerator
+class VirtualDspRoot::Enumerator_Virtual : public RadezOvuCore::Enumerator_Core
 {
 public:
     Enumerator_Virtual(VirtualDspRoot& r, uint16_t vendorId, uint16_t productId)
-        : root(r), vendorFilter(vendorId), productFilter(productId)
+        : Enumerator_Core(r), owner(r), vendorFilter(vendorId), productFilter(productId)
     {
         next();
     }
 
     UsbDevice* openDevice() override
     {
-        if (!more || index < 0 || static_cast<size_t>(index) >= root.interfaces.size())
+        if (!more || index < 0 || static_cast<size_t>(index) >= owner.interfaces.size())
             return nullptr;
-        const auto& chip = root.interfaces[static_cast<size_t>(index)];
+        const auto& chip = owner.interfaces[static_cast<size_t>(index)];
         if (chip == nullptr)
+        {
+            noteOpenFailure("the interface cannot be opened", false);
             return nullptr;
+        }
+        if (chip->config().refusesOpen)
+        {
+            noteOpenFailure("access denied", true);
+            return nullptr;
+        }
         auto* device = new VirtualDspDevice(chip);
-        device->setTransferTimeoutMs(root.timeoutMs);
-        device->setRequestObserver(root.requestObserver());
+        device->setTransferTimeoutMs(owner.timeoutMs);
+        device->attachTo(owner);
+        device->drainIn();
         return device;
     }
 
@@ -64,7 +73,7 @@ public:
         {
             ++index;
             found_ = false;
-            if (static_cast<size_t>(index) >= root.interfaces.size())
+            if (static_cast<size_t>(index) >= owner.interfaces.size())
             {
                 more = false;
                 return false;
@@ -81,7 +90,7 @@ public:
     bool found() override { return more && found_; }
 
 private:
-    VirtualDspRoot& root;
+    VirtualDspRoot& owner; // kept alive by Enumerator_Core
     uint16_t vendorFilter, productFilter;
     long index = -1;
     bool more = true;

@@ -3,6 +3,8 @@
 #include "store/AppFolders.h"
 #include "store/Assets.h"
 
+#include <filesystem>
+
 namespace NsStrata
 {
 JingleFolders JingleFolders::standard()
@@ -41,6 +43,31 @@ juce::Array<juce::File> listEntries(const juce::File& folder, int what, const ju
     } byName;
     found.sort(byName);
     return found;
+}
+
+static std::filesystem::path pathOf(const juce::File& f)
+{
+    return std::filesystem::u8path(f.getFullPathName().toRawUTF8());
+}
+
+bool sameEntry(const juce::File& a, const juce::File& b)
+{
+    // The file system decides: a path string says nothing about case folding, dropped trailing dots or links.
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(pathOf(a), pathOf(b), error);
+    return error ? a == b : same;
+}
+
+bool liesWithin(const juce::File& entry, const juce::File& folder)
+{
+    std::error_code error;
+    auto p = std::filesystem::canonical(pathOf(entry), error);
+    if (error)
+        return false;
+    for (auto parent = p.parent_path(); parent != p; p = parent, parent = p.parent_path())
+        if (std::filesystem::equivalent(parent, pathOf(folder), error) && !error)
+            return true;
+    return false;
 }
 
 juce::File storedJingleFile(const JingleFolders& folders, int slot)

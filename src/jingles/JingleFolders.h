@@ -22,6 +22,13 @@ struct JingleFolders
     what is juce::File::findFiles or juce::File::findDirectories. */
 juce::Array<juce::File> listEntries(const juce::File& folder, int what, const juce::String& wildcard);
 
+/** True when both name the same file or folder on disk, however they are spelt (case, links); two paths to
+    nothing are the same only when they are spelt alike. */
+bool sameEntry(const juce::File& a, const juce::File& b);
+
+/** True when entry lies somewhere below folder, links followed. */
+bool liesWithin(const juce::File& entry, const juce::File& folder);
+
 /** The first name folder of the slot and the first MP3 in it: the stored jingle file, or an invalid File. */
 juce::File storedJingleFile(const JingleFolders& folders, int slot);
 

@@ -1,6 +1,7 @@
 #include "JingleLibrary.h"
 
 #include "JingleName.h"
+#include "JingleTransfer.h"
 
 #include <algorithm>
 #include <limits>
@@ -13,6 +14,7 @@ const juce::String mp3PleaseText = "WARNING: MP3 file please!";
 const juce::String invalidFileText = "WARNING: Invalid file!";
 const juce::String invalidNameText = "WARNING: Invalid jingle name!";
 const juce::String busyText = "WARNING: Another jingle is still being stored!";
+const juce::String sendingText = "WARNING: A jingle is being sent to the device!";
 const juce::String renameFailedText = "WARNING: Could not rename the jingle!";
 
 bool validSlot(int slot)
@@ -78,6 +80,16 @@ void JingleLibrary::setSlot(int slot, const juce::String& newName, int32_t size)
     setName(slot, newName);
 }
 
+juce::Result JingleLibrary::checkCanChange() const
+{
+    // The transfer runs the message loop while it waits, so the screen can ask for any of these meanwhile.
+    if (isJingleTransferRunning())
+        return juce::Result::fail(sendingText);
+    if (loading)
+        return juce::Result::fail(busyText);
+    return juce::Result::ok();
+}
+
 juce::Result JingleLibrary::checkJingleFile(int slot, const juce::File& file) const
 {
     if (!validSlot(slot))
@@ -87,25 +99,27 @@ juce::Result JingleLibrary::checkJingleFile(int slot, const juce::File& file) co
         return juce::Result::fail(mp3PleaseText);
     const auto left = jingleSizes().memoryLeft(slot);
     if (size > left)
-        return juce::Result::fail("INFO: " + juce::String::formatted("Memory left: %dK", left / 1024));
+        return juce::Result::fail(memoryLeftText(left));
     if (size <= 0)
         return juce::Result::fail(invalidFileText);
-    // A file called ".mp3" or "..mp3" would name no folder of its own and break the slot's layout.
-    if (!keepsLibraryLayout(file.getFileNameWithoutExtension()))
+    // The name becomes the name folder: it must be one on every platform, as a rename's must. ("clip..mp3"
+    // would give "clip.", which Windows stores as "clip".)
+    if (!isValidJingleName(file.getFileNameWithoutExtension()))
         return juce::Result::fail(invalidNameText);
     return juce::Result::ok();
 }
 
 juce::Result JingleLibrary::loadJingleFile(int slot, const juce::File& file, const ProgressFn& progress)
 {
-    if (loading)
-        return juce::Result::fail(busyText);
+    const auto free = checkCanChange();
+    if (free.failed())
+        return free;
     const auto check = checkJingleFile(slot, file);
     if (check.failed())
         return check;
 
     StoredJingle stored;
-    const auto result = storeJingle(dirs, slot, file, stored, progress);
+    const auto result = storeJingle(dirs, slot, file, stored, jingleSizes().memoryLeft(slot), progress);
     if (result.wasOk())
         setSlot(slot, stored.name, stored.size);
     return result;
@@ -114,8 +128,9 @@ juce::Result JingleLibrary::loadJingleFile(int slot, const juce::File& file, con
 juce::Result JingleLibrary::loadJingleFileInBackground(int slot, const juce::File& file, ProgressFn progress,
                                                        std::function<void(juce::Result)> done)
 {
-    if (loading)
-        return juce::Result::fail(busyText);
+    const auto free = checkCanChange();
+    if (free.failed())
+        return free;
     const auto check = checkJingleFile(slot, file);
     if (check.failed())
         return check;
@@ -124,11 +139,13 @@ juce::Result JingleLibrary::loadJingleFileInBackground(int slot, const juce::Fil
         worker.join();
     loading = true;
     juce::WeakReference<JingleLibrary> self(this);
+    // No other load runs meanwhile, so the memory the other slots take stays as it is now.
+    const auto left = jingleSizes().memoryLeft(slot);
     worker = std::thread(
-        [self, folders = dirs, slot, file, progress = std::move(progress), done = std::move(done)]
+        [self, folders = dirs, slot, file, left, progress = std::move(progress), done = std::move(done)]
         {
             auto stored = std::make_shared<StoredJingle>();
-            const auto result = storeJingle(folders, slot, file, *stored, progress);
+            const auto result = storeJingle(folders, slot, file, *stored, left, progress);
             juce::MessageManager::callAsync(
                 [self, slot, result, stored, done]
                 {
@@ -171,8 +188,9 @@ juce::Result JingleLibrary::renameJingle(int slot, const juce::String& newName)
     // The name becomes a folder: anything that is not a plain folder name would move the jingle elsewhere.
     if (!validSlot(slot) || !isValidJingleName(newName))
         return juce::Result::fail(invalidNameText);
-    if (loading)
-        return juce::Result::fail(busyText);
+    const auto free = checkCanChange();
+    if (free.failed())
+        return free;
 
     const auto slotFolder = dirs.slotFolder(slot);
     const auto nameFolders = listEntries(slotFolder, juce::File::findDirectories, "*");
@@ -190,7 +208,7 @@ bool JingleLibrary::fillFromFactory(int slot)
         return false;
     const auto& source = factoryFiles.getFirst();
     const auto jingleName = source.getFileNameWithoutExtension();
-    if (!keepsLibraryLayout(jingleName))
+    if (!isValidJingleName(jingleName))
         return false;
 
     // A slot keeps one name folder: whatever was left of its old content goes.
@@ -209,7 +227,7 @@ bool JingleLibrary::fillFromFactory(int slot)
     }
     const auto target = nameFolder.getChildFile(hashText(prepared.sourceHash) + plain.getFileExtension());
     const bool moved = prepared.file.moveFileTo(target);
-    if (plain != target)
+    if (!sameEntry(plain, target))
         plain.deleteFile();
     if (!moved)
     {
@@ -222,8 +240,7 @@ bool JingleLibrary::fillFromFactory(int slot)
 
 bool JingleLibrary::rebuildJingleLibrary(bool resetToFactory)
 {
-    jassert(!loading);
-    if (loading)
+    if (checkCanChange().failed())
         return false;
     const auto& root = dirs.root;
     if (!root.exists())

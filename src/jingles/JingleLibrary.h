@@ -35,6 +35,11 @@ public:
     /** The slot's stored jingle file as it lies on disk, or an invalid File. */
     juce::File storedFile(int slot) const;
 
+    /** Ok when the library may change now; otherwise the warning that says why not: a jingle being stored,
+        or one being sent to the device (whose stored file the change could pull away). Loads, renames and
+        rebuilds are refused while it fails. */
+    juce::Result checkCanChange() const;
+
     /** The checks a file must pass before it may enter slot, in their order; failures carry the message. */
     juce::Result checkJingleFile(int slot, const juce::File& file) const;
     /** Checks and stores file in slot, then records its size and names the slot. Message thread. */
@@ -55,7 +60,8 @@ public:
     juce::Result renameJingle(int slot, const juce::String& newName);
 
     /** Restores the library's invariants and refills empty or broken slots (all slots with resetToFactory)
-        from the factory set; sets every slot's size and name. False when the root is not a folder. */
+        from the factory set; sets every slot's size and name. False when the root is not a folder, or when
+        the library may not change now (see checkCanChange). */
     bool rebuildJingleLibrary(bool resetToFactory);
 
     /** Takes sizes and names from the library as it lies on disk, changing nothing there. */

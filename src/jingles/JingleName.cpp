@@ -2,7 +2,8 @@
 
 namespace NsStrata
 {
-bool keepsLibraryLayout(const juce::String& name)
+// Not empty, not "." or "..", and no path separator: anything else would move the jingle out of its slot.
+static bool keepsLibraryLayout(const juce::String& name)
 {
     return name.isNotEmpty() && name != "." && name != ".." && !name.containsAnyOf("/\\");
 }

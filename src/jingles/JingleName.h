@@ -4,11 +4,8 @@
 
 namespace NsStrata
 {
-/** A name that keeps the library intact: not empty, not "." or "..", and without a path separator. */
-bool keepsLibraryLayout(const juce::String& name);
-
-/** A name that is a legal folder name on every platform the library can live on: it keeps the layout, and
-    has no control character, none of < > : " | ? *, no trailing blank or full stop, is not a reserved
-    device name and fits a folder entry. */
+/** A name that is a legal folder name on every platform the library can live on: not empty, not "." or "..",
+    no path separator or control character, none of < > : " | ? *, no trailing blank or full stop, not a
+    reserved device name, and short enough for a folder entry. */
 bool isValidJingleName(const juce::String& name);
 } // namespace NsStrata

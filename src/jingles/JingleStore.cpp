@@ -14,17 +14,45 @@ int64_t jinglePadding(int64_t size)
     return rounded - size;
 }
 
-bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, PreparedCopy& out,
-                       const ProgressFn& progress)
+// Empties folder, sparing keep and the folders on its way if it lies within.
+static bool clearFolderSparing(const juce::File& folder, const juce::File& keep)
 {
-    tempFolder.deleteRecursively();
-    if (!tempFolder.createDirectory())
+    if (!liesWithin(keep, folder))
+    {
+        folder.deleteRecursively();
+        return folder.createDirectory().wasOk();
+    }
+    for (const auto& entry : listEntries(folder, juce::File::findFilesAndDirectories, "*"))
+    {
+        if (sameEntry(entry, keep))
+            continue;
+        if (liesWithin(keep, entry))
+            clearFolderSparing(entry, keep);
+        else
+            entry.deleteRecursively();
+    }
+    return true;
+}
+
+juce::String memoryLeftText(int32_t left)
+{
+    return "INFO: " + juce::String::formatted("Memory left: %dK", left / 1024);
+}
+
+bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, PreparedCopy& out,
+                       const ProgressFn& progress, int64_t maxBytes)
+{
+    // The file being loaded may itself lie in the temporary folder: it must survive the clearing.
+    if (!clearFolderSparing(tempFolder, source))
         return false;
 
     juce::FileInputStream in(source);
     if (in.failedToOpen())
         return false;
-    const auto copy = tempFolder.getChildFile(source.getFileName());
+    auto copy = tempFolder.getChildFile(source.getFileName());
+    if (copy.exists())
+        copy = tempFolder.getNonexistentChildFile(source.getFileNameWithoutExtension(),
+                                                  source.getFileExtension(), true);
     const auto total = in.getTotalLength();
     ContentHasher hasher;
     int64_t done = 0;
@@ -43,10 +71,17 @@ bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, P
             if (!outStream.write(buffer.get(), (size_t) got))
                 return false;
             done += got;
+            // A file that keeps growing is not read without end.
+            if (done > maxBytes)
+            {
+                out.tooLarge = true;
+                return false;
+            }
             if (progress && total > 0)
                 progress(juce::jmin(1.0, (double) done / (double) total));
         }
-        if (done != total || in.getStatus().failed())
+        // A file that shrank or failed part way through was not read whole; one that grew is measured below.
+        if (done < total || in.getStatus().failed())
             return false;
         const auto padding = jinglePadding(done);
         if (padding > 0 && !outStream.writeRepeatedByte((juce::uint8) jinglePadByte, (size_t) padding))
@@ -62,19 +97,24 @@ bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, P
     return true;
 }
 
-// Removes everything in folder except keep.
+// Removes everything in folder except keep. Compared on disk: where the file system folds case or drops a
+// trailing dot, the listing spells keep otherwise than it was asked for.
 static void deleteAllBut(const juce::File& folder, const juce::File& keep, int what)
 {
     for (const auto& entry : listEntries(folder, what, "*"))
-        if (entry != keep)
+        if (!sameEntry(entry, keep))
             entry.deleteRecursively();
 }
 
 juce::Result storeJingle(const JingleFolders& folders, int slot, const juce::File& source, StoredJingle& out,
-                         const ProgressFn& progress)
+                         int32_t memoryLeft, const ProgressFn& progress)
 {
     PreparedCopy prepared;
-    if (!preparePaddedCopy(source, folders.temp, prepared, progress))
+    const bool copied = preparePaddedCopy(source, folders.temp, prepared, progress, memoryLeft);
+    // The file may have grown since its size was checked: what counts is the copy that would be stored.
+    if (prepared.tooLarge || (copied && prepared.unpadded + prepared.padding > memoryLeft))
+        return juce::Result::fail(memoryLeftText(memoryLeft));
+    if (!copied)
         return juce::Result::fail(storeFailedText);
 
     const std::vector<uint8_t> paddingBytes((size_t) prepared.padding, jinglePadByte);

@@ -4,6 +4,8 @@
 #include "ContentHash.h"
 #include "JingleFolders.h"
 
+#include <cstdint>
+
 namespace NsStrata
 {
 /** The device writes jingles in whole pages; stored files are padded up to a multiple of this. */
@@ -19,12 +21,17 @@ struct PreparedCopy
     int64_t unpadded = 0; // the source's size
     int64_t padding = 0;
     int32_t sourceHash = 0; // fileContentHash of the source's bytes, taken while copying
+    bool tooLarge = false;  // the source held more than the copy may take
 };
 
-/** Empties the temporary folder, copies source into it under its own name and pads the copy.
-    False when any of it fails. */
+/** Empties the temporary folder (sparing source, should it lie there), copies source into it under its own
+    name (another where that is source itself) and pads the copy. False when any of it fails, or when more
+    than maxBytes arrive (then with tooLarge set). */
 bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, PreparedCopy& out,
-                       const ProgressFn& progress = {});
+                       const ProgressFn& progress = {}, int64_t maxBytes = INT64_MAX);
+
+/** The refusal of a file larger than the memory left for its slot. */
+juce::String memoryLeftText(int32_t left);
 
 struct StoredJingle
 {
@@ -34,7 +41,8 @@ struct StoredJingle
 };
 
 /** Stores source as the jingle of slot: the padded copy goes to slot folder/name/hash.mp3, then everything
-    else in the slot folder goes. On failure the slot is left as it was and nothing half-made stays. */
+    else in the slot folder goes. A padded copy larger than memoryLeft is refused with the memory message. On
+    failure the slot is left as it was and nothing half-made stays. */
 juce::Result storeJingle(const JingleFolders& folders, int slot, const juce::File& source, StoredJingle& out,
-                         const ProgressFn& progress = {});
+                         int32_t memoryLeft, const ProgressFn& progress = {});
 } // namespace NsStrata

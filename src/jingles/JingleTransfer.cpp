@@ -1,7 +1,7 @@
 #include "JingleTransfer.h"
 
 #include "device/MessagePump.h"
-#include "radezovu/RadezOvuCore.h"
+#include "radezovu/UsbDeviceCore.h"
 
 #include <algorithm>
 #include <atomic>
@@ -86,25 +86,71 @@ std::string sanitizeDeviceName(const juce::String& fileName)
     return out;
 }
 
-bool dspCommand(RadezOvu::FlashProgrammer* programmer, uint16_t code, uint32_t& value, const char* text,
-                const JingleTransferOptions& options)
+namespace
+{
+JingleTransferResult failed(const juce::String& step, const juce::String& reason)
+{
+    JingleTransferResult result;
+    result.step = step;
+    result.reason = reason;
+    return result;
+}
+
+/** The USB layer's account of the device's failure, or otherwise. */
+juce::String usbWords(RadezOvu::UsbDevice* device, const juce::String& otherwise)
+{
+    auto* core = dynamic_cast<RadezOvuCore::UsbDevice_Core*>(device);
+    if (core != nullptr && !core->errorText().empty())
+        return juce::String(core->errorText());
+    return otherwise;
+}
+
+/** A DSP that could not be found or opened: the enumerator says whether one was there. */
+JingleTransferResult notFound(const juce::String& step, RadezOvu::Enumerator* enumerator)
+{
+    const juce::String why = enumerator != nullptr ? juce::String(enumerator->openFailure()) : juce::String();
+    if (enumerator != nullptr && enumerator->openDenied())
+    {
+        auto result = failed(step, "no permission to open the DSP (" + why +
+                                       "): install the udev rule packaging/linux/60-strata.rules into "
+                                       "/etc/udev/rules.d and plug the mixer in again");
+        result.accessDenied = true;
+        return result;
+    }
+    return failed(step, why.isEmpty() ? juce::String("no DSP is connected")
+                                      : "the DSP could not be opened (" + why + ")");
+}
+
+/** One command with its polls: empty on success, otherwise why it failed. device, when given, lends the USB
+    layer's words. */
+juce::String runCommand(RadezOvu::FlashProgrammer* programmer, RadezOvu::UsbDevice* device, uint16_t code,
+                        uint32_t& value, const char* text, const JingleTransferOptions& options)
 {
     if (programmer == nullptr)
-        return false;
+        return "no programmer is open";
     DspCommandMessage message;
     message.value = value;
     if (text != nullptr)
         std::memcpy(message.text, text, std::min(std::strlen(text), maxTextBytes));
 
+    auto refused = [device]
+    {
+        const juce::String status = device != nullptr ? "the device refused it (reply status " +
+                                                            juce::String(device->replyStatus()) + ", " +
+                                                            juce::String(device->replyLength()) + " words)"
+                                                      : juce::String("the device refused it");
+        return usbWords(device, status);
+    };
     const double deadline = nowMs() + options.pollLimitMs;
     if (!programmer->command(code, message))
-        return false;
+        return refused();
     while (message.status != commandFinished)
     {
         // A device that stays busy, or whose poll fails, must not hold the transfer forever.
         const double left = deadline - nowMs();
+        const juce::String stillBusy = "still busy after " + juce::String(options.pollLimitMs) + " ms";
         if (left <= 0)
-            return false;
+            return stillBusy;
         if (message.delay != 0)
         {
             const int ms = static_cast<int>(std::min<double>(message.delay, left));
@@ -113,99 +159,156 @@ bool dspCommand(RadezOvu::FlashProgrammer* programmer, uint16_t code, uint32_t& 
             else
                 waitKeepingMessagesAlive(ms);
             if (nowMs() >= deadline)
-                return false;
+                return stillBusy;
         }
         message.text[0] = 0;
         if (!programmer->command(code, message))
-            return false;
+            return refused();
     }
     value = message.value;
-    return true;
+    return {};
+}
+} // namespace
+
+juce::String JingleTransferResult::text() const
+{
+    return ok ? juce::String() : step + ": " + reason;
 }
 
-bool sendJingle(RadezOvu* root, int slot, const juce::File& storedFile, int rangeSelector,
-                const JingleTransferOptions& options, JingleTransferStats* stats)
+bool dspCommand(RadezOvu::FlashProgrammer* programmer, uint16_t code, uint32_t& value, const char* text,
+                const JingleTransferOptions& options)
+{
+    return runCommand(programmer, nullptr, code, value, text, options).isEmpty();
+}
+
+JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile, int rangeSelector,
+                                const JingleTransferOptions& options, JingleTransferStats* stats)
 {
     if (root == nullptr)
-        return false;
+        return failed("find the DSP", "USB access is not available on this system");
     // A second transfer, started from the message loop that a waiting transfer keeps running, would
     // interleave its commands with the first one's.
     RunningFlag running;
     if (!running.owns())
-        return false;
+        return failed("start", "another jingle is being sent");
 
     // Only the DSP's vendor is looked for: on systems without an interface class, other vendors' devices
-    // could come first and hide the DSP.
+    // could come first and hide the DSP. Each object keeps the one it came from alive, so a teardown that
+    // releases the root while this waits frees nothing under an open device.
     RadezOvuRef<RadezOvu::Enumerator> enumerator(
         root->createEnumerator(RadezOvuCore::dspVendorId, RadezOvu::anyId));
     if (!enumerator || !enumerator->found())
-        return false;
+        return notFound("find the DSP", enumerator.get());
     RadezOvuRef<RadezOvu::UsbDevice> device(enumerator->openDevice());
-    if (!device || device->vendorId() != RadezOvuCore::dspVendorId)
-        return false;
+    if (!device)
+        return notFound("open the DSP", enumerator.get());
+    if (device->vendorId() != RadezOvuCore::dspVendorId)
+        return failed("open the DSP",
+                      juce::String::formatted("vendor 0x%04X is not the DSP's", device->vendorId()));
     RadezOvuRef<RadezOvu::FlashProgrammer> programmer(root->openProgrammer(device.get()));
-    if (!programmer || programmer->rangeCount() == 0)
-        return false;
+    if (!programmer)
+        return failed("read the flash layout", usbWords(device.get(), "the DSP gave no usable flash layout"));
+    if (programmer->rangeCount() == 0)
+        return failed("read the flash layout", "the DSP has no flash ranges");
 
     const int index = (rangeSelector < 0 ? slot : rangeSelector) - 1;
     RadezOvu::FlashProgrammer::RangeInfo* range =
         index >= 0 ? programmer->range(static_cast<uint32_t>(index)) : nullptr;
     if (range == nullptr)
-        return false;
-
-    uint32_t value = 0;
-    if (!dspCommand(programmer.get(), 1, value, nullptr, options) ||
-        !dspCommand(programmer.get(), 2, value, nullptr, options))
-        return false;
+        return failed("choose the flash range", "there is no range " + juce::String(index + 1) +
+                                                    " (the DSP has " +
+                                                    juce::String(programmer->rangeCount()) + ")");
     const uint32_t start = range->startAddress();
-    value = start;
-    if (!dspCommand(programmer.get(), 3, value, nullptr, options))
-        return false;
-    const auto size = static_cast<uint32_t>(storedFile.existsAsFile() ? storedFile.getSize() : 0);
-    value = size;
-    const std::string name = sanitizeDeviceName(storedFile.getFileName());
-    if (!dspCommand(programmer.get(), 8, value, name.c_str(), options))
-        return false;
-
+    const uint32_t end = range->endAddress();
     const uint32_t pageSize = range->pageSize();
-    const uint32_t words = size / 2;
-    const JingleChunkPlan plan = planJingleChunks(pageSize, words);
-    if (plan.chunkWords == 0)
-        return false;
-    const uint32_t last =
-        static_cast<uint32_t>(std::min<uint64_t>(uint64_t{start} + words, range->endAddress()));
-    const int64_t total = last > start ? int64_t{2} * (last - start) : 0;
+    // Such a range takes nothing: a transfer into it would report success with nothing written.
+    if (end <= start || pageSize == 0)
+        return failed("choose the flash range",
+                      juce::String::formatted("range %d (0x%08X to 0x%08X, pages of %u words) holds nothing",
+                                              index + 1, start, end, pageSize));
 
+    auto command = [&](uint16_t code, uint32_t& value, const char* text) -> juce::String
+    { return runCommand(programmer.get(), device.get(), code, value, text, options); };
+    uint32_t value = 0;
+    juce::String why = command(1, value, nullptr);
+    if (why.isNotEmpty())
+        return failed("command 1", why);
+    why = command(2, value, nullptr);
+    if (why.isNotEmpty())
+        return failed("command 2", why);
+    value = start;
+    why = command(3, value, nullptr);
+    if (why.isNotEmpty())
+        return failed("command 3", why);
+
+    // What goes out: the file, cut at the range's end, in whole words; the device is told that size.
+    const bool haveFile = storedFile.existsAsFile();
+    const uint64_t capacity = uint64_t{2} * (end - start);
+    const auto bytes = static_cast<uint32_t>(std::min<uint64_t>(
+        {haveFile ? static_cast<uint64_t>(storedFile.getSize()) : 0, capacity, 0xFFFFFFFEu}));
+    value = bytes;
+    const std::string name = sanitizeDeviceName(storedFile.getFileName());
+    why = command(8, value, name.c_str());
+    if (why.isNotEmpty())
+        return failed("command 8", why);
+    if (!haveFile)
+        return failed("read the file", "there is no stored jingle file");
+    if (bytes == 0)
+        return failed("read the file", "the stored jingle file is empty");
+
+    const uint32_t words = (bytes + 1) / 2;
+    const uint32_t last = start + words;
+    const JingleChunkPlan plan = planJingleChunks(pageSize, words);
     std::vector<uint8_t> buffer(size_t{plan.chunkWords} * 2);
     juce::FileInputStream in(storedFile);
-    if (!in.openedOk() || !range->begin(start))
-        return false;
+    if (!in.openedOk())
+        return failed("read the file", "cannot open " + storedFile.getFullPathName());
+    if (!range->begin(start))
+        return failed("begin", usbWords(device.get(), "refused before it was sent"));
 
+    JingleTransferResult failure;
     uint32_t address = start;
     while (address < last)
     {
         const uint32_t n = std::min(plan.chunkWords, last - address);
         const uint32_t pages = (n + pageSize - 1) / pageSize;
+        const auto sent = uint64_t{2} * (address - start);
+        const auto want = static_cast<int>(std::min<uint64_t>(uint64_t{2} * n, bytes - sent));
         // A file that shrank since its size was taken is a failed transfer, not stale bytes in flash.
-        if (in.read(buffer.data(), static_cast<int>(n * 2)) != static_cast<int>(n * 2))
+        if (in.read(buffer.data(), want) != want)
+        {
+            failure = failed("read the file", "the file became shorter while it was sent");
             break;
-        std::fill(buffer.begin() + n * 2, buffer.begin() + size_t{pages} * pageSize * 2, padByte);
+        }
+        // The tail of the last page, which the file does not reach, gets the stored files' own padding.
+        std::fill(buffer.begin() + want, buffer.begin() + size_t{pages} * pageSize * 2, padByte);
         if (!range->writePages(buffer.data(), pageSize, pages))
+        {
+            failure = failed("page write", usbWords(device.get(), "refused before it was sent"));
             break;
+        }
         address += n;
         if (stats != nullptr)
         {
             ++stats->writes;
-            stats->bytes += int64_t{2} * n;
+            stats->bytes += want;
         }
         if (options.progress)
-            options.progress(int64_t{2} * (address - start), total);
+            options.progress(static_cast<int64_t>(sent) + want, bytes);
     }
 
-    // Without end and finish the device may never commit the pages, so both must go through.
+    // Without end and finish the device may never commit the pages, so both go out whatever happened.
     const bool ended = range->end();
     const bool finished = ended && range->finish();
-    return address >= last && finished;
+    if (failure.step.isNotEmpty())
+        return failure;
+    if (!ended)
+        return failed("end", usbWords(device.get(), "refused before it was sent"));
+    if (!finished)
+        return failed("finish", usbWords(device.get(), "refused before it was sent"));
+    JingleTransferResult result;
+    result.ok = true;
+    return result;
 }
 
 bool isJingleTransferRunning()

@@ -21,6 +21,18 @@ struct JingleTransferOptions
     std::function<void(int64_t written, int64_t total)> progress;
 };
 
+/** What a transfer came to: success, or the step that failed and why. */
+struct JingleTransferResult
+{
+    bool ok = false;
+    juce::String step;         // what was being done: "find the DSP", "command 8", "page write" and so on
+    juce::String reason;       // in the USB layer's or the device's words
+    bool accessDenied = false; // a DSP is there, but this user may not open it (on Linux: no udev rule)
+
+    /** "step: reason", or empty on success. */
+    juce::String text() const;
+};
+
 struct JingleTransferStats
 {
     int writes = 0;    // page write calls that went through
@@ -45,14 +57,17 @@ bool dspCommand(RadezOvu::FlashProgrammer* programmer, uint16_t code, uint32_t& 
                 const char* text = nullptr, const JingleTransferOptions& options = {});
 
 /** Sends storedFile into the flash range of the first DSP found through root. The range is slot − 1, or
-    rangeSelector − 1 when the selector is not negative. Every object obtained is released before it returns.
-    A transfer started while one runs is refused. */
-bool sendJingle(RadezOvu* root, int slot, const juce::File& storedFile, int rangeSelector = -1,
-                const JingleTransferOptions& options = {}, JingleTransferStats* stats = nullptr);
+    rangeSelector − 1 when the selector is not negative. A file longer than the range is cut at its end (and
+    announced as cut); an empty file, or a range that ends where it starts, is a failure. Every object
+    obtained is released before it returns. A transfer started while one runs is refused. The file is taken
+    by value: whoever passed it may go while this waits. */
+JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile, int rangeSelector = -1,
+                                const JingleTransferOptions& options = {},
+                                JingleTransferStats* stats = nullptr);
 
-/** True while a sendJingle call is in progress. */
+/** True while a sendJingle call is in progress: the jingle library must not change meanwhile. */
 bool isJingleTransferRunning();
 
-/** The single message shown after a transfer. */
+/** The headline shown after a transfer; a failure's text() says more. */
 juce::String sendJingleResultText(bool ok);
 } // namespace NsStrata

@@ -30,7 +30,7 @@ RadezOvu::FlashProgrammer* RadezOvuCore::openProgrammer(UsbDevice* device)
 }
 
 RadezOvuCore::FlashProgrammer_Core::FlashProgrammer_Core(RadezOvu::UsbDevice& device, uint32_t pageSize)
-    : device_(device), pageSize_(pageSize)
+    : device_(device), keepDevice(retainRef(&device)), pageSize_(pageSize)
 {
 }
 

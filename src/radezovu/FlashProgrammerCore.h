@@ -42,6 +42,7 @@ private:
     FlashProgrammer_Core(RadezOvu::UsbDevice& device, uint32_t pageSize);
 
     RadezOvu::UsbDevice& device_;
+    RadezOvuRef<RadezOvu::UsbDevice> keepDevice; // the device lives at least as long as its programmer
     uint32_t pageSize_;
     std::vector<std::unique_ptr<RangeInfo_Core>> ranges;
 };

@@ -27,7 +27,8 @@ inline void putWord(uint8_t* p, uint16_t v)
 void writeRequestHeader(uint8_t* out, uint16_t request, uint32_t payloadBytes, uint32_t blockBytes,
                         uint32_t blockCount);
 
-/** The reply status carried in the first read of n bytes (0 when it is too short to carry one). */
+/** The reply status carried in the first read of n bytes (0 when it is too short to carry one, which a caller
+    must treat as a failed exchange). */
 uint16_t replyStatusOf(const uint8_t* firstRead, uint32_t n);
 
 /** The whole length of a reply whose first read delivered n bytes: the long form announces its length,

@@ -17,6 +17,8 @@ struct DspCommandMessage
     uint8_t text[64] = {};
 };
 
+/** Every object keeps what it was made from alive (an enumerator and a device their root, a programmer its
+    device), so releasing in any order never pulls the USB session from under an open device. */
 class RadezOvu : public RadezOvuReferencedInstance
 {
 public:
@@ -29,7 +31,7 @@ public:
 
     /** An enumerator already resting on the first matching DSP interface (see Enumerator::found()). */
     virtual Enumerator* createEnumerator(uint16_t vendorId, uint16_t productId) = 0;
-    /** The flash programmer of an opened device, or null; the device must outlive it. */
+    /** The flash programmer of an opened device, or null. */
     virtual FlashProgrammer* openProgrammer(UsbDevice* device) = 0;
     /** A monotonic clock in seconds. */
     virtual double seconds() = 0;
@@ -43,6 +45,11 @@ public:
     /** Moves to the next matching interface. */
     virtual bool next() = 0;
     virtual bool found() = 0;
+    /** Why the last interface that could not be opened was passed over, in the USB layer's words; empty when
+        none was. Lets a caller that found nothing tell "no DSP" from "a DSP it may not open". */
+    virtual const char* openFailure() = 0;
+    /** True when that was for want of permission. */
+    virtual bool openDenied() = 0;
 };
 
 class RadezOvu::UsbDevice : public RadezOvuReferencedInstance

@@ -3,10 +3,12 @@
 #include "radezovu/RadezOvu.h"
 
 #include <cstdint>
+#include <string>
 
 class RadezOvuCore : public RadezOvu
 {
 public:
+    class Enumerator_Core;
     class UsbDevice_Core;
     class FlashProgrammer_Core;
     class RequestObserver;
@@ -23,6 +25,30 @@ public:
 
 private:
     RequestObserver* observer_ = nullptr;
+};
+
+/** What every platform's enumerator shares: it keeps its root alive, and remembers why an interface could not
+    be opened. */
+class RadezOvuCore::Enumerator_Core : public RadezOvu::Enumerator
+{
+public:
+    const char* openFailure() override { return openFailure_.c_str(); }
+    bool openDenied() override { return openDenied_; }
+
+protected:
+    explicit Enumerator_Core(RadezOvuCore& root) : root_(retainRef(&root)) {}
+
+    RadezOvuCore& root() const { return *root_; }
+    void noteOpenFailure(const std::string& why, bool denied)
+    {
+        openFailure_ = why;
+        openDenied_ = denied;
+    }
+
+private:
+    RadezOvuRef<RadezOvuCore> root_;
+    std::string openFailure_;
+    bool openDenied_ = false;
 };
 
 /** Told about every request just before it goes out. */

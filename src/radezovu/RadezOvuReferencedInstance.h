@@ -62,3 +62,11 @@ public:
 private:
     T* p = nullptr;
 };
+
+/** Takes one more reference on object (null is allowed) and owns it. */
+template <typename T> RadezOvuRef<T> retainRef(T* object)
+{
+    if (object != nullptr)
+        object->retain();
+    return RadezOvuRef<T>(object);
+}

@@ -26,6 +26,26 @@ private:
 };
 } // namespace
 
+void RadezOvuCore::UsbDevice_Core::attachTo(RadezOvuCore& root)
+{
+    root_ = retainRef(&root);
+    observer_ = root.requestObserver();
+}
+
+void RadezOvuCore::UsbDevice_Core::drainIn()
+{
+    // A device that never stops talking is left after a bounded number of reads.
+    constexpr int maxReads = 64;
+    const uint32_t timeoutMs = drainReadTimeoutMs < timeoutMs_ ? drainReadTimeoutMs : timeoutMs_;
+    std::string why;
+    for (int i = 0; i < maxReads; ++i)
+    {
+        uint32_t got = 0;
+        if (!readIn(firstRead_, firstReadBytes, got, timeoutMs, why))
+            break;
+    }
+}
+
 void RadezOvuCore::UsbDevice_Core::setDescriptorFields(uint16_t vendorId, uint16_t productId,
                                                        uint16_t deviceVersion)
 {
@@ -121,6 +141,9 @@ bool RadezOvuCore::UsbDevice_Core::transact(uint16_t request, const void* payloa
         return fail("reply read: " + why);
     if (n > firstReadBytes)
         return fail("reply read: more bytes than asked for");
+    // Without its header a reply has no status; reading it as 0 would pass for "done".
+    if (n < shortFormHeaderBytes)
+        return fail("reply read: a reply of " + std::to_string(n) + " bytes, too short to carry a status");
 
     replyStatus_ = replyStatusOf(firstRead_, n);
     const uint32_t total = expectedReplyBytes(firstRead_, n);

@@ -12,6 +12,8 @@ class RadezOvuCore::UsbDevice_Core : public RadezOvu::UsbDevice
 public:
     /** Time limit of one transfer. */
     static constexpr uint32_t defaultTransferTimeoutMs = 2000;
+    /** How long a read waits for a stale reply when the device is opened (no longer than a transfer may). */
+    static constexpr uint32_t drainReadTimeoutMs = 20;
 
     uint16_t vendorId() override { return vendorId_; }
     uint16_t productId() override { return productId_; }
@@ -30,6 +32,13 @@ public:
     const std::string& errorText() const { return errorText_; }
     void setTransferTimeoutMs(uint32_t ms) { timeoutMs_ = ms; }
     void setRequestObserver(RadezOvuCore::RequestObserver* observer) { observer_ = observer; }
+    /** Ties the device to the root it was opened through: the root (and with it the platform's USB session)
+        stays alive until the device goes, and the root's request observer hears the device's requests. */
+    void attachTo(RadezOvuCore& root);
+    /** Reads and drops what the device still holds from before it was opened (the replies of an exchange
+        that another program or an earlier failure broke off), which would otherwise be read as the answers
+        to the next requests, each one behind. Short reads until one brings nothing. */
+    void drainIn();
 
 protected:
     UsbDevice_Core() = default;
@@ -70,4 +79,6 @@ private:
     RadezOvuCore::RequestObserver* observer_ = nullptr;
     uint8_t request_[512] = {};
     uint8_t firstRead_[512] = {};
+    // Released only after the platform layer's destructor has closed the device.
+    RadezOvuRef<RadezOvuCore> root_;
 };

@@ -74,6 +74,13 @@ TEST_F(JingleTest, RefusedFilesGetTheirMessageAndChangeNothing)
         {"an empty file", "clip.mp3", 0, jingleMemoryBytes, invalidFile},
         {"a name that climbs out of the slot", "...mp3", 5000, jingleMemoryBytes, invalidName},
         {"a name that points at the slot folder", "..mp3", 5000, jingleMemoryBytes, invalidName},
+        // The name becomes a folder: what a rename refuses, a load refuses too.
+        {"a trailing full stop, which Windows drops", "clip..mp3", 5000, jingleMemoryBytes, invalidName},
+        {"a trailing blank", "clip .mp3", 5000, jingleMemoryBytes, invalidName},
+        {"a reserved device name", "CON.mp3", 5000, jingleMemoryBytes, invalidName},
+        {"a control character", "tab\there.mp3", 5000, jingleMemoryBytes, invalidName},
+        {"a backslash", "a\\b.mp3", 5000, jingleMemoryBytes, invalidName},
+        {"a character Windows keeps out of names", "what?.mp3", 5000, jingleMemoryBytes, invalidName},
     };
     const auto before = treeSnapshot(folders.root);
     for (const auto& c : cases)
@@ -180,6 +187,134 @@ TEST_F(JingleTest, FailedStoreIsReportedAndKeepsTheOldJingle)
     EXPECT_EQ(library->name(4), "Old");
     EXPECT_EQ(jingleSizes().size(4), 4096);
     EXPECT_TRUE(listener.told.isEmpty());
+}
+
+TEST_F(JingleTest, TheUsersFileSurvivesALoadFromTheTemporaryFolder)
+{
+    // The temporary folder is emptied for every load, but the file being loaded may lie in it.
+    const auto outside = sources.getChildFile("link.mp3");
+    sources.createDirectory();
+    struct Case
+    {
+        const char* what;
+        juce::File file;  // the file as it is written
+        juce::File named; // the file as it is loaded
+    };
+    const Case cases[] = {
+        {"directly in the folder", folders.temp.getChildFile("mine.mp3"),
+         folders.temp.getChildFile("mine.mp3")},
+        {"in a folder below it", folders.temp.getChildFile("deeper/mine.mp3"),
+         folders.temp.getChildFile("deeper/mine.mp3")},
+        {"reached through a link from elsewhere", folders.temp.getChildFile("linked.mp3"), outside},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const auto bytes = writeBytes(c.file, 5000, 9);
+        if (c.named != c.file)
+        {
+            ASSERT_TRUE(c.file.createSymbolicLink(c.named, true));
+        }
+        writeBytes(folders.temp.getChildFile("leftover.mp3"), 100);
+
+        ASSERT_TRUE(library->loadJingleFile(3, c.named).wasOk());
+        EXPECT_EQ(readBytes(c.named), bytes) << "the user's file is unchanged";
+        const auto stored = readBytes(library->storedFile(3));
+        ASSERT_EQ(stored.getSize(), 8192u);
+        EXPECT_EQ(memcmp(stored.getData(), bytes.getData(), bytes.getSize()), 0);
+        EXPECT_EQ(library->name(3), c.named.getFileNameWithoutExtension());
+        EXPECT_FALSE(folders.temp.getChildFile("leftover.mp3").exists()) << "everything else there goes";
+        outside.deleteFile();
+    }
+}
+
+TEST_F(JingleTest, AFileThatGrowsWhileItIsCopiedIsMeasuredAgain)
+{
+    putStored(4, "Old", "111.mp3", 4096);
+    library->readFromDisk();
+    listener.told.clear();
+    struct Case
+    {
+        const char* what;
+        size_t growth;
+        juce::String expected;
+        int32_t stored;
+    };
+    const Case cases[] = {
+        {"past the memory left", 100 * 1024, "INFO: Memory left: 128K", 0},
+        {"still within it", 10 * 1024, "ok", 112 * 1024},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        leaveMemory(4, 128 * 1024);
+        const auto sizeBefore = jingleSizes().size(4);
+        const auto file = source("Growing.mp3", 100 * 1024);
+        const auto before = treeSnapshot(folders.root);
+        bool grown = false;
+        // Passed the size check at 100 KiB; grows as soon as the copy has begun.
+        const auto result = library->loadJingleFile(4, file,
+                                                    [&](double)
+                                                    {
+                                                        if (grown)
+                                                            return;
+                                                        grown = true;
+                                                        juce::FileOutputStream out(file);
+                                                        out.writeRepeatedByte(0x11, c.growth);
+                                                    });
+        ASSERT_TRUE(grown);
+        EXPECT_EQ(messageOf(result), c.expected);
+        if (c.stored == 0)
+        {
+            EXPECT_EQ(treeSnapshot(folders.root), before);
+            EXPECT_EQ(library->name(4), "Old");
+            EXPECT_EQ(jingleSizes().size(4), sizeBefore);
+        }
+        else
+        {
+            EXPECT_EQ(library->storedFile(4).getSize(), c.stored);
+            EXPECT_EQ(jingleSizes().size(4), c.stored);
+            EXPECT_EQ(library->name(4), "Growing");
+        }
+    }
+}
+
+TEST(JingleFolders, EntriesAreComparedByWhatTheFileSystemHolds)
+{
+    const auto base = StrataTest::freshFolder("same");
+    const auto folder = base.getChildFile("clip");
+    const auto file = folder.getChildFile("1.mp3");
+    writeBytes(file, 10);
+    const auto alias = base.getChildFile("Clip"); // another spelling of the same folder
+    ASSERT_TRUE(folder.createSymbolicLink(alias, true));
+
+    EXPECT_TRUE(sameEntry(folder, alias));
+    EXPECT_TRUE(sameEntry(file, alias.getChildFile("1.mp3")));
+    EXPECT_FALSE(sameEntry(folder, file));
+    EXPECT_FALSE(sameEntry(folder, base.getChildFile("missing")));
+    EXPECT_TRUE(sameEntry(base.getChildFile("missing"), base.getChildFile("missing")));
+
+    EXPECT_TRUE(liesWithin(file, folder));
+    EXPECT_TRUE(liesWithin(alias.getChildFile("1.mp3"), base));
+    EXPECT_FALSE(liesWithin(folder, folder)) << "a folder is not within itself";
+    EXPECT_FALSE(liesWithin(base, folder));
+    base.deleteRecursively();
+}
+
+TEST_F(JingleTest, TheNewNameFolderIsKeptWhateverItsSpelling)
+{
+    // On a file system that folds case, "Clip" and "clip" are one folder; a link stands in for that here.
+    putStored(5, "clip", "111.mp3", 4096);
+    ASSERT_TRUE(folders.slotFolder(5).getChildFile("clip").createSymbolicLink(
+        folders.slotFolder(5).getChildFile("Clip"), true));
+    const auto file = source("Clip.mp3", 5000, 4);
+    ASSERT_TRUE(library->loadJingleFile(5, file).wasOk());
+
+    const auto stored = library->storedFile(5);
+    ASSERT_TRUE(stored.existsAsFile()) << "the folder just written was deleted";
+    const auto bytes = readBytes(stored);
+    EXPECT_EQ(memcmp(bytes.getData(), readBytes(file).getData(), 5000), 0);
+    EXPECT_EQ(jingleSizes().size(5), 8192);
 }
 
 TEST_F(JingleTest, DropChecksComeBeforeTheLoad)

@@ -54,4 +54,17 @@ inline uint16_t wordAt(const uint8_t* p, size_t i)
 {
     return static_cast<uint16_t>(p[2 * i] | (p[2 * i + 1] << 8));
 }
+
+/** Commands 1, 2, 3 and 8 as a transfer runs them, so that the chip takes a write sequence of `bytes` bytes
+    into the range that starts at `start`. */
+inline bool announce(RadezOvu::FlashProgrammer& programmer, uint32_t start, uint32_t bytes)
+{
+    DspCommandMessage one, two, three, eight;
+    if (!programmer.command(1, one))
+        return false;
+    two.value = one.value;
+    three.value = start;
+    eight.value = bytes;
+    return programmer.command(2, two) && programmer.command(3, three) && programmer.command(8, eight);
+}
 } // namespace DspTest

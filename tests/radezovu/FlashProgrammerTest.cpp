@@ -1,4 +1,5 @@
-// The flash programmer: layout replies, ranges, page writes and the command channel.
+// The flash programmer: layout replies, ranges, page writes and the command channel, and the order the
+// device holds them to.
 #include "DspTestSupport.h"
 
 #include "radezovu/FlashProgrammerCore.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 using DspTest::OpenedDsp;
 using DspTest::putWord;
@@ -47,7 +49,8 @@ Bytes withFormat(Bytes data, uint16_t format)
 
 struct OpenedProgrammer
 {
-    OpenedProgrammer() : root(new NsStrata::VirtualDspRoot())
+    explicit OpenedProgrammer(NsStrata::VirtualDsp::Config config = {})
+        : dsp(std::move(config)), root(new NsStrata::VirtualDspRoot())
     {
         programmer.reset(root->openProgrammer(dsp.device.get()));
     }
@@ -150,6 +153,7 @@ TEST(FlashProgrammerRange, SendsBeginEndFinishAndPageWrites)
     ASSERT_TRUE(op.programmer);
     auto* range = op.programmer->range(0);
     Bytes pages(4 * 256, 0x5A);
+    ASSERT_TRUE(DspTest::announce(*op.programmer, 0x00100000, 4 * 256));
     op.dsp.chip->clearLog();
     op.dsp.chip->recordTransfers(true);
 
@@ -182,9 +186,137 @@ TEST(FlashProgrammerRange, BeginSendsTheAddressLowWordFirst)
     OpenedProgrammer op;
     ASSERT_TRUE(op.programmer);
     op.dsp.chip->clearLog();
-    op.programmer->range(0)->begin(0x00123456);
+    op.dsp.chip->setRawReply(DspTest::shortReply(1, 0));
+    EXPECT_TRUE(op.programmer->range(0)->begin(0x00123456));
     ASSERT_EQ(op.dsp.chip->requests().size(), 1u);
     EXPECT_EQ(op.dsp.chip->requests()[0].payload, (std::vector<uint16_t>{0x3456, 0x0012}));
+}
+
+TEST(FlashProgrammerRange, TheDeviceRefusesAWriteSequenceOutOfOrderOrOutOfRange)
+{
+    using Step = std::function<bool(OpenedProgrammer&)>;
+    const Bytes pages(513 * 256, 0x11);
+    auto command = [](uint16_t code, uint32_t value)
+    {
+        return [=](OpenedProgrammer& op)
+        {
+            DspCommandMessage m;
+            m.value = value;
+            return op.programmer->command(code, m);
+        };
+    };
+    auto announced = [](uint32_t bytes) -> Step
+    { return [=](OpenedProgrammer& op) { return DspTest::announce(*op.programmer, 0x100000, bytes); }; };
+    auto then = [](std::vector<Step> steps) -> Step
+    {
+        return [=](OpenedProgrammer& op)
+        {
+            for (const auto& s : steps)
+                if (!s(op))
+                    return false;
+            return true;
+        };
+    };
+    auto begin = [](uint32_t address) -> Step
+    { return [=](OpenedProgrammer& op) { return op.programmer->range(0)->begin(address); }; };
+    auto write = [&pages](uint32_t count) -> Step
+    {
+        return [&pages, count](OpenedProgrammer& op)
+        { return op.programmer->range(0)->writePages(pages.data(), 128, count); };
+    };
+    auto end = [](OpenedProgrammer& op) { return op.programmer->range(0)->end(); };
+    auto finish = [](OpenedProgrammer& op) { return op.programmer->finish(); };
+    auto token = NsStrata::VirtualDsp::sessionToken;
+
+    NsStrata::VirtualDsp::Config oneRange; // 128 KiB: 512 pages
+    oneRange.ranges = {{0x0010, 0x0011, 0, "ONE"}};
+    NsStrata::VirtualDsp::Config oddPages;
+    oddPages.pageSize = 3; // so that no range starts on a page boundary
+    struct Case
+    {
+        const char* what;
+        Step setUp;     // must succeed
+        Step offending; // must be refused
+        NsStrata::VirtualDsp::Config config = {};
+    };
+    const Case cases[] = {
+        {"begin without the commands", then({}), begin(0x100000)},
+        {"command 2 without command 1's value", command(1, 0), command(2, 1234)},
+        {"command 3 before command 2", command(1, 0), command(3, 0x100000)},
+        {"command 3 inside a range, not at its start", then({command(1, 0), command(2, token)}),
+         command(3, 0x100100)},
+        {"command 8 before command 3", then({command(1, 0), command(2, token)}), command(8, 4096)},
+        {"begin at another range than command 3 chose", announced(4096), begin(0x900000)},
+        {"begin off a page boundary", announced(4096), begin(0x100000), oddPages},
+        {"a page write before begin", announced(4096), write(16)},
+        {"a page write past the end of the range", then({announced(513 * 256), begin(0x100000)}), write(513),
+         oneRange},
+        {"end without begin", announced(4096), end},
+        {"end short of the announced size", then({announced(8192), begin(0x100000), write(16)}), end},
+        {"end past the announced size's last page", then({announced(4000), begin(0x100000), write(17)}), end},
+        {"finish without end", then({announced(4096), begin(0x100000), write(16)}), finish},
+        {"an unknown command", then({}), command(5, 0)},
+        {"an unknown request", then({}),
+         [](OpenedProgrammer& op) { return op.dsp.device->transact(0x1234, nullptr, 0, nullptr, 0, 0); }},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        OpenedProgrammer op(c.config);
+        ASSERT_TRUE(op.programmer);
+        ASSERT_TRUE(c.setUp(op));
+        EXPECT_EQ(op.dsp.chip->protocolErrors(), 0) << op.dsp.chip->lastProtocolError();
+        EXPECT_FALSE(c.offending(op)) << "a refusal passed for success";
+        EXPECT_EQ(op.dsp.chip->protocolErrors(), 1);
+        EXPECT_NE(op.dsp.device->errorText().find("stalled"), std::string::npos)
+            << op.dsp.device->errorText();
+    }
+
+    // The sequence done right: every step goes through.
+    OpenedProgrammer op;
+    ASSERT_TRUE(op.programmer);
+    EXPECT_TRUE(then({announced(4000), begin(0x100000), write(16), end, finish})(op));
+    EXPECT_EQ(op.dsp.chip->protocolErrors(), 0) << op.dsp.chip->lastProtocolError();
+    EXPECT_EQ(op.dsp.chip->finishCount(), 1);
+}
+
+TEST(FlashProgrammerRange, ADataBlockOfTheWrongSizeIsRefused)
+{
+    OpenedProgrammer op;
+    ASSERT_TRUE(op.programmer);
+    ASSERT_TRUE(DspTest::announce(*op.programmer, 0x100000, 4096));
+    ASSERT_TRUE(op.programmer->range(0)->begin(0x100000));
+    // The header announces two pages; the second block arrives short.
+    Bytes header{0x42, 0x55, 0x62, 0x75};
+    for (uint16_t w : {uint16_t{256}, uint16_t{2}, uint16_t{0x1003}, uint16_t{0}, uint16_t{0}, uint16_t{0}})
+        putWord(header, w);
+    const Bytes page(256, 0), shortPage(200, 0);
+    auto& chip = *op.dsp.chip;
+    EXPECT_TRUE(chip.receive(header.data(), static_cast<uint32_t>(header.size())));
+    EXPECT_TRUE(chip.receive(page.data(), 256));
+    EXPECT_FALSE(chip.receive(shortPage.data(), 200));
+    EXPECT_EQ(chip.lastProtocolError(), "data block of the wrong size");
+}
+
+TEST(FlashProgrammerLayout, KeepsItsDeviceAliveUntilItGoes)
+{
+    const int live = RadezOvuReferencedInstance::liveInstances();
+    {
+        auto chip = std::make_shared<NsStrata::VirtualDsp>();
+        RadezOvuRef<NsStrata::VirtualDspRoot> root(new NsStrata::VirtualDspRoot({chip}));
+        RadezOvuRef<RadezOvu::Enumerator> e(root->createEnumerator(RadezOvu::anyId, RadezOvu::anyId));
+        RadezOvuRef<RadezOvu::UsbDevice> device(e->openDevice());
+        RadezOvuRef<RadezOvu::FlashProgrammer> programmer(root->openProgrammer(device.get()));
+        ASSERT_TRUE(programmer);
+        // Released in the wrong order, as a teardown in the middle of a transfer may do.
+        root.reset();
+        e.reset();
+        device.reset();
+        DspCommandMessage message;
+        EXPECT_TRUE(programmer->command(1, message));
+        EXPECT_EQ(message.value, NsStrata::VirtualDsp::sessionToken);
+    }
+    EXPECT_EQ(RadezOvuReferencedInstance::liveInstances(), live);
 }
 
 TEST(FlashProgrammerCommand, SendsValueHighHalfFirstAndReadsItLowHalfFirst)

@@ -3,6 +3,7 @@
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -45,6 +46,7 @@ struct Api
     void (*dataUnref)(IoctlData*) = nullptr;
     unsigned long (*signalConnect)(void*, const char*, void (*)(), void*, void*, int) = nullptr;
     void (*objectUnref)(void*) = nullptr;
+    const char* (*rootDir)(void*) = nullptr;
     std::string problem;
 
     Api()
@@ -76,6 +78,7 @@ struct Api
         load(dataUnref, "umockdev_ioctl_data_unref");
         load(signalConnect, "g_signal_connect_data");
         load(objectUnref, "g_object_unref");
+        load(rootDir, "umockdev_testbed_get_root_dir");
         if (!ok)
             problem = "libumockdev lacks the ioctl handler interface";
     }
@@ -85,6 +88,14 @@ Api& api()
 {
     static Api instance;
     return instance;
+}
+
+/** The device node below /dev of the device at address on bus 1. */
+std::string nodeName(int address)
+{
+    char node[32];
+    std::snprintf(node, sizeof(node), "bus/usb/001/%03d", address);
+    return node;
 }
 
 std::string hex(const std::vector<uint8_t>& bytes)
@@ -99,71 +110,44 @@ std::string hex(const std::vector<uint8_t>& bytes)
     return out;
 }
 
-/** Device and configuration descriptors: strings 1 to 3, interface 0 with bulk endpoints 0x81 and 0x01. */
-std::vector<uint8_t> descriptors(uint16_t vendorId, uint16_t productId, uint8_t interfaceClass)
+/** Device and configuration descriptors: strings 1 to 3, then the interfaces numbered from 0. */
+std::vector<uint8_t> descriptors(uint16_t vendorId, uint16_t productId,
+                                 const std::vector<UmockdevDsp::Interface>& interfaces)
 {
     auto lo = [](uint16_t v) { return static_cast<uint8_t>(v & 0xFF); };
     auto hi = [](uint16_t v) { return static_cast<uint8_t>(v >> 8); };
-    return {18,
-            1,
-            0x00,
-            0x02,
-            0,
-            0,
-            0,
-            64,
-            lo(vendorId),
-            hi(vendorId),
-            lo(productId),
-            hi(productId),
-            0x00,
-            0x01,
-            1,
-            2,
-            3,
-            1, //
-            9,
-            2,
-            32,
-            0,
-            1,
-            1,
-            0,
-            0x80,
-            50, //
-            9,
-            4,
-            0,
-            0,
-            2,
-            interfaceClass,
-            0,
-            0,
-            0, //
-            7,
-            5,
-            0x81,
-            2,
-            0x00,
-            0x02,
-            0, //
-            7,
-            5,
-            0x01,
-            2,
-            0x00,
-            0x02,
-            0};
+    std::vector<uint8_t> body;
+    for (size_t i = 0; i < interfaces.size(); ++i)
+    {
+        const auto& interface = interfaces[i];
+        body.insert(body.end(),
+                    {9, 4, static_cast<uint8_t>(i), 0, static_cast<uint8_t>(interface.endpoints.size()),
+                     interface.interfaceClass, 0, 0, 0});
+        for (const auto& e : interface.endpoints)
+            body.insert(body.end(),
+                        {7, 5, e.address, e.type, 0x00, 0x02, static_cast<uint8_t>(e.type == 3 ? 4 : 0)});
+    }
+    const auto total = static_cast<uint16_t>(9 + body.size());
+    std::vector<uint8_t> out{
+        18,   1,    0x00, 0x02, 0, 0, 0, 64, lo(vendorId), hi(vendorId), lo(productId), hi(productId),
+        0x00, 0x01, 1,    2,    3, 1};
+    out.insert(out.end(),
+               {9, 2, lo(total), hi(total), static_cast<uint8_t>(interfaces.size()), 1, 0, 0x80, 50});
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
 }
 } // namespace
 
 /** One emulated device node: its chip and the URBs waiting to be reaped. */
 struct UmockdevDsp::Device
 {
+    int address = 0;
     std::shared_ptr<NsStrata::VirtualDsp> chip;
+    std::vector<uint8_t> dspEndpoints;
     void* handler = nullptr;
-    std::mutex lock;
+    mutable std::mutex lock;
     std::deque<IoctlData*> reapable;
+    HostActions seen;
 
     ~Device()
     {
@@ -202,7 +186,14 @@ struct UmockdevDsp::Device
                                                     static_cast<size_t>(urb->buffer_length), &error)
                                 : nullptr;
         const auto length = static_cast<uint32_t>(urb->buffer_length);
-        if (urb->type == USBDEVFS_URB_TYPE_BULK && buffer != nullptr)
+        const bool dspEndpoint =
+            std::find(dspEndpoints.begin(), dspEndpoints.end(), urb->endpoint) != dspEndpoints.end();
+        if (urb->type == USBDEVFS_URB_TYPE_BULK && !dspEndpoint)
+        {
+            ++seen.strayTransfers;
+            status = -EPIPE;
+        }
+        else if (urb->type == USBDEVFS_URB_TYPE_BULK && buffer != nullptr)
         {
             if ((urb->endpoint & 0x80) != 0)
             {
@@ -285,9 +276,24 @@ struct UmockdevDsp::Device
             api().dataUnref(caps);
             api().clientComplete(client, 0, 0);
         }
-        else if (request == USBDEVFS_CLAIMINTERFACE || request == USBDEVFS_RELEASEINTERFACE)
+        else if (request == USBDEVFS_CLAIMINTERFACE && arg != nullptr)
+        {
+            IoctlData* number = api().dataResolve(arg, 0, sizeof(unsigned), &error);
+            unsigned interface = 0;
+            std::memcpy(&interface, number->data, sizeof(interface));
+            device.seen.claimed.push_back(interface);
+            api().dataUnref(number);
+            api().clientComplete(client, 0, 0);
+        }
+        else if (request == USBDEVFS_RELEASEINTERFACE)
         {
             api().clientComplete(client, 0, 0);
+        }
+        else if (request == USBDEVFS_DISCONNECT_CLAIM || request == USBDEVFS_IOCTL)
+        {
+            // Taking an interface from a kernel driver: never done by the library.
+            ++device.seen.detachAttempts;
+            api().clientComplete(client, -1, EPERM);
         }
         else
         {
@@ -326,8 +332,15 @@ UmockdevDsp::~UmockdevDsp()
 bool UmockdevDsp::addDevice(int address, uint16_t vendorId, uint16_t productId, uint8_t interfaceClass,
                             std::shared_ptr<NsStrata::VirtualDsp> chip)
 {
-    char node[32];
-    std::snprintf(node, sizeof(node), "bus/usb/001/%03d", address);
+    return addDevice(address, vendorId, productId, {{interfaceClass, {{0x81, 2}, {0x01, 2}}, true}},
+                     std::move(chip));
+}
+
+bool UmockdevDsp::addDevice(int address, uint16_t vendorId, uint16_t productId,
+                            const std::vector<Interface>& interfaces,
+                            std::shared_ptr<NsStrata::VirtualDsp> chip)
+{
+    const std::string node = nodeName(address);
     const std::string name = "1-" + std::to_string(address - 1);
     char ids[64];
     std::snprintf(ids, sizeof(ids), "A: idVendor=%04x\nA: idProduct=%04x\n", vendorId, productId);
@@ -337,7 +350,7 @@ bool UmockdevDsp::addDevice(int address, uint16_t vendorId, uint16_t productId, 
         "E: DEVNUM=" +
         std::to_string(address) + "\nA: busnum=1\nA: devnum=" + std::to_string(address) + "\n" + ids +
         "A: speed=480\nA: bConfigurationValue=1\nA: bNumConfigurations=1\n" +
-        "H: descriptors=" + hex(descriptors(vendorId, productId, interfaceClass)) + "\n";
+        "H: descriptors=" + hex(descriptors(vendorId, productId, interfaces)) + "\n";
     void* error = nullptr;
     if (!api().addFromString(testbed, description.c_str(), &error))
         return false;
@@ -345,13 +358,40 @@ bool UmockdevDsp::addDevice(int address, uint16_t vendorId, uint16_t productId, 
         return true;
 
     auto device = std::make_unique<Device>();
+    device->address = address;
     device->chip = std::move(chip);
+    for (const auto& interface : interfaces)
+        if (interface.dsp)
+            for (const auto& e : interface.endpoints)
+                device->dspEndpoints.push_back(e.address);
     device->handler = api().ioctlBaseNew();
     api().signalConnect(device->handler, "handle-ioctl", reinterpret_cast<void (*)()>(&Device::onIoctl),
                         device.get(), nullptr, 0);
-    if (!api().attachIoctl(testbed, ("/dev/" + std::string(node)).c_str(), device->handler, &error))
+    if (!api().attachIoctl(testbed, ("/dev/" + node).c_str(), device->handler, &error))
         return false;
     devices.push_back(std::move(device));
     return true;
+}
+
+UmockdevDsp::Device* UmockdevDsp::find(int address) const
+{
+    for (const auto& d : devices)
+        if (d->address == address)
+            return d.get();
+    return nullptr;
+}
+
+UmockdevDsp::HostActions UmockdevDsp::hostActions(int address) const
+{
+    const Device* d = find(address);
+    if (d == nullptr)
+        return {};
+    std::lock_guard<std::mutex> guard(d->lock);
+    return d->seen;
+}
+
+std::string UmockdevDsp::nodeFile(int address) const
+{
+    return std::string(api().rootDir(testbed)) + "/dev/" + nodeName(address);
 }
 } // namespace DspTest

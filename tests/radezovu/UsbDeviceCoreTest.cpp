@@ -1,4 +1,5 @@
-// The exchange as every transport runs it: request framing, refused requests, reply forms, failures.
+// The exchange as every transport runs it: request framing, refused requests, reply forms, failures, and
+// replies left over from before.
 #include "DspTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,7 @@ TEST(UsbDeviceExchange, FramesRequestPayloadAndDataPhase)
         const void* p = c.payload != nullptr ? c.payload->data() : nullptr;
         const uint32_t pBytes = c.payload != nullptr ? static_cast<uint32_t>(c.payload->size()) : 0;
         const void* d = c.data != nullptr ? c.data->data() : nullptr;
-        dsp.chip->setRawReply({});
+        dsp.chip->setRawReply(DspTest::shortReply(0, 0));
         ASSERT_TRUE(dsp.device->transact(c.request, p, pBytes, d, c.blockBytes, c.blockCount));
 
         const auto& sent = dsp.chip->transfers();
@@ -100,7 +101,7 @@ TEST(UsbDeviceExchange, RefusesMalformedRequestsWithoutSendingAndStaysUsable)
                                           c.blockCount));
         EXPECT_TRUE(dsp.chip->transfers().empty());
         EXPECT_TRUE(dsp.device->isOk());
-        EXPECT_TRUE(dsp.device->transact(0x1004, nullptr, 0, nullptr, 0, 0));
+        EXPECT_TRUE(dsp.device->transact(0x0F01, nullptr, 0, nullptr, 0, 0));
     }
 }
 
@@ -121,9 +122,8 @@ TEST(UsbDeviceExchange, ReadsEveryReplyForm)
         {"long form announcing fewer words than arrived", DspTest::longReply(5, 10, 2), 5, 2},
         {"long tag without a whole length word has no data", nineBytes, 1, 0},
         {"short form of 12 bytes has 2 words at offset 8", DspTest::shortReply(7, 2), 7, 2},
-        {"reply of 6 bytes has no data and no status", Bytes{1, 2, 0x53, 0x74, 5, 6}, 0, 0},
         {"reply without a form tag has no data", Bytes{0, 0, 'O', 'K', 0, 0, 3, 0, 9, 9, 9, 9}, 3, 0},
-        {"empty reply", Bytes{}, 0, 0},
+        {"a bare header carries its status", Bytes{0, 0, 'O', 'K', 0, 0, 4, 0}, 4, 0},
     };
     for (const auto& c : cases)
     {
@@ -138,6 +138,52 @@ TEST(UsbDeviceExchange, ReadsEveryReplyForm)
             ASSERT_EQ(DspTest::wordAt(data, i), 0x0100 + i) << "word " << i;
         EXPECT_TRUE(dsp.device->isOk());
     }
+}
+
+TEST(UsbDeviceExchange, RepliesTooShortForAStatusFailTheExchange)
+{
+    // Read as status 0, such a reply would say "done" to a command.
+    const Bytes replies[] = {{}, {0}, {1, 2, 0x53, 0x74, 5, 6}, {0, 0, 'O', 'K', 0, 0, 0}};
+    for (const auto& reply : replies)
+    {
+        SCOPED_TRACE(testing::Message() << reply.size() << " bytes");
+        OpenedDsp dsp;
+        dsp.chip->setRawReply(reply);
+        EXPECT_FALSE(dsp.device->transact(0x1004, nullptr, 0, nullptr, 0, 0));
+        EXPECT_FALSE(dsp.device->isOk());
+        EXPECT_NE(dsp.device->errorText().find("reply read: a reply of " + std::to_string(reply.size()) +
+                                               " bytes, too short to carry a status"),
+                  std::string::npos)
+            << dsp.device->errorText();
+        EXPECT_EQ(dsp.device->replyLength(), 0u);
+    }
+}
+
+TEST(UsbDeviceExchange, AReplyThatComesLateIsDroppedWhenTheDeviceIsOpenedAgain)
+{
+    using NsStrata::VirtualDsp;
+    auto chip = std::make_shared<VirtualDsp>();
+    RadezOvuRef<NsStrata::VirtualDspRoot> root(new NsStrata::VirtualDspRoot({chip}));
+    root->setTransferTimeoutMs(50);
+    {
+        RadezOvuRef<RadezOvu::Enumerator> e(root->createEnumerator(RadezOvu::anyId, RadezOvu::anyId));
+        RadezOvuRef<RadezOvu::UsbDevice> device(e->openDevice());
+        ASSERT_TRUE(device);
+        chip->injectFault(VirtualDsp::Fault::lateReply, 0x0F01);
+        EXPECT_FALSE(device->transact(0x0F01, nullptr, 0, nullptr, 0, 0))
+            << "the reply came after the time limit";
+    }
+
+    // The next transfer opens the device afresh: the late reply must not answer its first request.
+    RadezOvuRef<RadezOvu::Enumerator> e(root->createEnumerator(RadezOvu::anyId, RadezOvu::anyId));
+    RadezOvuRef<RadezOvu::UsbDevice> device(e->openDevice());
+    ASSERT_TRUE(device);
+    RadezOvuRef<RadezOvu::FlashProgrammer> programmer(root->openProgrammer(device.get()));
+    ASSERT_TRUE(programmer) << "a reply one behind was read as the layout";
+    DspCommandMessage message;
+    ASSERT_TRUE(programmer->command(1, message));
+    EXPECT_EQ(message.value, VirtualDsp::sessionToken);
+    EXPECT_EQ(chip->protocolErrors(), 0) << chip->lastProtocolError();
 }
 
 TEST(UsbDeviceExchange, StartsEachExchangeWithoutTheLastReply)
@@ -197,12 +243,12 @@ TEST(UsbDeviceExchange, RefusesASecondExchangeWhileOneRuns)
             nested = true;
             nestedResult = dsp.device->transact(0x1004, nullptr, 0, nullptr, 0, 0);
         });
-    EXPECT_TRUE(dsp.device->transact(0x1002, nullptr, 0, nullptr, 0, 0));
+    EXPECT_TRUE(dsp.device->transact(0x0F01, nullptr, 0, nullptr, 0, 0));
     EXPECT_FALSE(nestedResult);
     ASSERT_EQ(dsp.chip->requests().size(), 1u);
-    EXPECT_EQ(dsp.chip->requests()[0].code, 0x1002);
+    EXPECT_EQ(dsp.chip->requests()[0].code, 0x0F01);
     EXPECT_TRUE(dsp.device->isOk());
-    EXPECT_TRUE(dsp.device->transact(0x1004, nullptr, 0, nullptr, 0, 0));
+    EXPECT_TRUE(dsp.device->transact(0x0F01, nullptr, 0, nullptr, 0, 0));
 }
 
 TEST(UsbDeviceExchange, ObserverSeesEachRequestBeforeItGoesOut)
@@ -224,7 +270,9 @@ TEST(UsbDeviceExchange, ObserverSeesEachRequestBeforeItGoesOut)
     uint8_t payload[4] = {0x56, 0x34, 0x12, 0x00};
     Bytes data(512);
     Bytes odd(3);
+    dsp.chip->setRawReply(DspTest::shortReply(1, 0));
     dsp.device->transact(0x1001, payload, 4, nullptr, 0, 0);
+    dsp.chip->setRawReply(DspTest::shortReply(1, 0));
     dsp.device->transact(0x1003, nullptr, 0, data.data(), 256, 2);
     dsp.device->transact(0x1001, odd.data(), 3, nullptr, 0, 0); // refused: not observed
     const std::vector<std::vector<uint32_t>> expected{{0x1001, 0, 0, 0x3456, 0x0012}, {0x1003, 256, 2}};

@@ -28,7 +28,7 @@ RadezOvuLibusb::~RadezOvuLibusb()
 
 RadezOvu::Enumerator* RadezOvuLibusb::createEnumerator(uint16_t vendorId, uint16_t productId)
 {
-    return new Enumerator_Libusb(context, vendorId, productId, requestObserver());
+    return new Enumerator_Libusb(*this, vendorId, productId);
 }
 
 double RadezOvuLibusb::seconds()
@@ -36,11 +36,11 @@ double RadezOvuLibusb::seconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - epoch).count();
 }
 
-RadezOvuLibusb::Enumerator_Libusb::Enumerator_Libusb(libusb_context* context, uint16_t vendorId,
-                                                     uint16_t productId, RadezOvuCore::RequestObserver* o)
-    : vendorFilter(vendorId), productFilter(productId), observer(o)
+RadezOvuLibusb::Enumerator_Libusb::Enumerator_Libusb(RadezOvuLibusb& root, uint16_t vendorId,
+                                                     uint16_t productId)
+    : Enumerator_Core(root), vendorFilter(vendorId), productFilter(productId)
 {
-    count = static_cast<long>(libusb_get_device_list(context, &list));
+    count = static_cast<long>(libusb_get_device_list(root.context, &list));
     if (count < 0)
     {
         list = nullptr;
@@ -64,8 +64,8 @@ bool RadezOvuLibusb::Enumerator_Libusb::matches(libusb_device* device) const
         return false;
     if (productFilter != RadezOvu::anyId && descriptor.idProduct != productFilter)
         return false;
-    uint8_t in = 0, out = 0;
-    return UsbDevice_Libusb::findBulkEndpoints(device, in, out);
+    UsbDevice_Libusb::DspInterface dsp;
+    return UsbDevice_Libusb::findDspInterface(device, dsp);
 }
 
 bool RadezOvuLibusb::Enumerator_Libusb::next()
@@ -97,8 +97,12 @@ RadezOvu::UsbDevice* RadezOvuLibusb::Enumerator_Libusb::openDevice()
 {
     if (!more || index < 0 || index >= count)
         return nullptr;
-    UsbDevice_Libusb* device = UsbDevice_Libusb::open(list[index]);
-    if (device != nullptr)
-        device->setRequestObserver(observer);
+    std::string why;
+    bool denied = false;
+    UsbDevice_Libusb* device = UsbDevice_Libusb::open(list[index], why, denied);
+    if (device == nullptr)
+        noteOpenFailure(why, denied);
+    else
+        device->attachTo(root());
     return device;
 }

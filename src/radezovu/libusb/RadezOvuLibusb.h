@@ -1,6 +1,6 @@
 #pragma once
 // The RadezOvu root and enumerator on libusb-1.0 (Linux, macOS): finds DSP interfaces by vendor and product
-// and by interface 0 carrying a bulk IN and a bulk OUT endpoint.
+// and by a vendor-specific interface carrying a bulk IN and a bulk OUT endpoint.
 #include "radezovu/RadezOvuCore.h"
 
 #include <chrono>
@@ -24,15 +24,15 @@ public:
 private:
     explicit RadezOvuLibusb(libusb_context* context);
 
+    // Exited only with the last reference: enumerators and devices hold one while they use the context.
     libusb_context* context;
     std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
 };
 
-class RadezOvuLibusb::Enumerator_Libusb : public RadezOvu::Enumerator
+class RadezOvuLibusb::Enumerator_Libusb : public RadezOvuCore::Enumerator_Core
 {
 public:
-    Enumerator_Libusb(libusb_context* context, uint16_t vendorId, uint16_t productId,
-                      RadezOvuCore::RequestObserver* observer);
+    Enumerator_Libusb(RadezOvuLibusb& root, uint16_t vendorId, uint16_t productId);
     ~Enumerator_Libusb() override;
 
     UsbDevice* openDevice() override;
@@ -45,7 +45,6 @@ private:
     libusb_device** list = nullptr;
     long count = 0;
     uint16_t vendorFilter, productFilter;
-    RadezOvuCore::RequestObserver* observer;
     long index = -1;
     bool more = true;
     bool found_ = false;

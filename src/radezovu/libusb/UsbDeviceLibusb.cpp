@@ -6,8 +6,6 @@
 
 namespace
 {
-constexpr int dspInterface = 0;
-
 std::string usbError(int code)
 {
     return libusb_error_name(code);
@@ -17,57 +15,76 @@ int timeoutOf(uint32_t ms)
 {
     return ms > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(ms);
 }
+
+// The first bulk IN and the first bulk OUT endpoint of an interface setting.
+void bulkEndpoints(const libusb_interface_descriptor& setting, uint8_t& in, uint8_t& out)
+{
+    in = out = 0;
+    for (int e = 0; e < setting.bNumEndpoints; ++e)
+    {
+        const libusb_endpoint_descriptor& endpoint = setting.endpoint[e];
+        if ((endpoint.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) != LIBUSB_TRANSFER_TYPE_BULK)
+            continue;
+        const bool isIn = (endpoint.bEndpointAddress & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN;
+        uint8_t& slot = isIn ? in : out;
+        if (slot == 0)
+            slot = endpoint.bEndpointAddress;
+    }
+}
 } // namespace
 
-bool RadezOvuLibusb::UsbDevice_Libusb::findBulkEndpoints(libusb_device* device, uint8_t& inEndpoint,
-                                                         uint8_t& outEndpoint)
+bool RadezOvuLibusb::UsbDevice_Libusb::findDspInterface(libusb_device* device, DspInterface& found)
 {
-    inEndpoint = outEndpoint = 0;
+    found = DspInterface{};
     libusb_config_descriptor* config = nullptr;
     if (libusb_get_active_config_descriptor(device, &config) != LIBUSB_SUCCESS &&
         libusb_get_config_descriptor(device, 0, &config) != LIBUSB_SUCCESS)
         return false;
 
-    for (int i = 0; i < config->bNumInterfaces; ++i)
+    for (int i = 0; i < config->bNumInterfaces && found.number < 0; ++i)
     {
         const libusb_interface& interface = config->interface[i];
-        if (interface.num_altsetting < 1 || interface.altsetting[0].bInterfaceNumber != dspInterface)
+        if (interface.num_altsetting < 1)
             continue;
         // Only a vendor-specific interface can be the DSP's: anything else belongs to a class driver.
         const libusb_interface_descriptor& setting = interface.altsetting[0];
         if (setting.bInterfaceClass != LIBUSB_CLASS_VENDOR_SPEC)
-            break;
-        for (int e = 0; e < setting.bNumEndpoints; ++e)
-        {
-            const libusb_endpoint_descriptor& endpoint = setting.endpoint[e];
-            if ((endpoint.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) != LIBUSB_TRANSFER_TYPE_BULK)
-                continue;
-            const bool isIn = (endpoint.bEndpointAddress & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN;
-            uint8_t& slot = isIn ? inEndpoint : outEndpoint;
-            if (slot == 0)
-                slot = endpoint.bEndpointAddress;
-        }
-        break;
+            continue;
+        uint8_t in = 0, out = 0;
+        bulkEndpoints(setting, in, out);
+        if (in != 0 && out != 0)
+            found = {setting.bInterfaceNumber, in, out};
     }
     libusb_free_config_descriptor(config);
-    return inEndpoint != 0 && outEndpoint != 0;
+    return found.number >= 0;
 }
 
-RadezOvuLibusb::UsbDevice_Libusb* RadezOvuLibusb::UsbDevice_Libusb::open(libusb_device* device)
+RadezOvuLibusb::UsbDevice_Libusb* RadezOvuLibusb::UsbDevice_Libusb::open(libusb_device* device,
+                                                                         std::string& why, bool& denied)
 {
-    uint8_t in = 0, out = 0;
-    if (!findBulkEndpoints(device, in, out))
-        return nullptr;
-    libusb_device_handle* handle = nullptr;
-    if (libusb_open(device, &handle) != LIBUSB_SUCCESS)
-        return nullptr;
-    // No kernel driver is detached: an interface that one holds is not ours to take.
-    if (libusb_claim_interface(handle, dspInterface) != LIBUSB_SUCCESS)
+    denied = false;
+    DspInterface dsp;
+    if (!findDspInterface(device, dsp))
     {
-        libusb_close(handle);
+        why = "no vendor-specific interface with bulk endpoints";
         return nullptr;
     }
-    auto* opened = new UsbDevice_Libusb(handle, in, out);
+    libusb_device_handle* handle = nullptr;
+    int rc = libusb_open(device, &handle);
+    if (rc == LIBUSB_SUCCESS)
+    {
+        // No kernel driver is detached: an interface that one holds is not ours to take.
+        rc = libusb_claim_interface(handle, dsp.number);
+        if (rc != LIBUSB_SUCCESS)
+            libusb_close(handle);
+    }
+    if (rc != LIBUSB_SUCCESS)
+    {
+        why = usbError(rc);
+        denied = rc == LIBUSB_ERROR_ACCESS;
+        return nullptr;
+    }
+    auto* opened = new UsbDevice_Libusb(handle, dsp);
 
     libusb_device_descriptor descriptor{};
     if (libusb_get_device_descriptor(device, &descriptor) == LIBUSB_SUCCESS)
@@ -75,17 +92,18 @@ RadezOvuLibusb::UsbDevice_Libusb* RadezOvuLibusb::UsbDevice_Libusb::open(libusb_
         opened->setDescriptorFields(descriptor.idVendor, descriptor.idProduct, descriptor.bcdDevice);
         opened->readStrings(descriptor.iManufacturer, descriptor.iProduct, descriptor.iSerialNumber);
     }
+    opened->drainIn();
     return opened;
 }
 
-RadezOvuLibusb::UsbDevice_Libusb::UsbDevice_Libusb(libusb_device_handle* h, uint8_t in, uint8_t out)
-    : handle(h), inEndpoint(in), outEndpoint(out)
+RadezOvuLibusb::UsbDevice_Libusb::UsbDevice_Libusb(libusb_device_handle* h, const DspInterface& d)
+    : handle(h), dsp(d)
 {
 }
 
 RadezOvuLibusb::UsbDevice_Libusb::~UsbDevice_Libusb()
 {
-    libusb_release_interface(handle, dspInterface);
+    libusb_release_interface(handle, dsp.number);
     libusb_close(handle);
 }
 
@@ -120,7 +138,7 @@ bool RadezOvuLibusb::UsbDevice_Libusb::writeOut(const uint8_t* data, uint32_t by
                                                 std::string& why)
 {
     int moved = 0;
-    const int rc = libusb_bulk_transfer(handle, outEndpoint, const_cast<uint8_t*>(data),
+    const int rc = libusb_bulk_transfer(handle, dsp.outEndpoint, const_cast<uint8_t*>(data),
                                         static_cast<int>(bytes), &moved, timeoutOf(timeoutMs));
     if (rc != LIBUSB_SUCCESS)
     {
@@ -139,7 +157,7 @@ bool RadezOvuLibusb::UsbDevice_Libusb::readIn(uint8_t* data, uint32_t maxBytes, 
                                               uint32_t timeoutMs, std::string& why)
 {
     int moved = 0;
-    const int rc = libusb_bulk_transfer(handle, inEndpoint, data, static_cast<int>(maxBytes), &moved,
+    const int rc = libusb_bulk_transfer(handle, dsp.inEndpoint, data, static_cast<int>(maxBytes), &moved,
                                         timeoutOf(timeoutMs));
     got = moved > 0 ? static_cast<uint32_t>(moved) : 0;
     if (rc != LIBUSB_SUCCESS)

@@ -1,32 +1,45 @@
 #pragma once
-// An opened DSP interface on libusb-1.0: interface 0 claimed, its first bulk IN and OUT endpoints, and
-// blocking bulk transfers with a time limit.
+// An opened DSP interface on libusb-1.0: the device's first vendor-specific interface with a bulk IN and a
+// bulk OUT endpoint, claimed (never taken from a kernel driver), and blocking bulk transfers with a time
+// limit.
 #include "radezovu/UsbDeviceCore.h"
 #include "radezovu/libusb/RadezOvuLibusb.h"
+
+#include <string>
 
 struct libusb_device_handle;
 
 class RadezOvuLibusb::UsbDevice_Libusb : public RadezOvuCore::UsbDevice_Core
 {
 public:
-    /** Opens the device and claims interface 0; null when either fails or the bulk endpoints are missing. */
-    static UsbDevice_Libusb* open(libusb_device* device);
-    /** Finds the first bulk IN and OUT endpoints of interface 0 if it is a vendor-specific interface. */
-    static bool findBulkEndpoints(libusb_device* device, uint8_t& inEndpoint, uint8_t& outEndpoint);
+    /** Where the DSP lives on a device: its interface number and bulk endpoints. */
+    struct DspInterface
+    {
+        int number = -1;
+        uint8_t inEndpoint = 0, outEndpoint = 0;
+    };
+
+    /** Opens the device, claims its DSP interface and drops any reply left pending from before. Null when the
+        device has no DSP interface or cannot be opened or claimed; then why holds libusb's error name and
+        denied tells whether it was for want of permission. */
+    static UsbDevice_Libusb* open(libusb_device* device, std::string& why, bool& denied);
+    /** Finds the first vendor-specific interface (any number: the DSP may be one function of a composite
+        device) whose first alternate setting has a bulk IN and a bulk OUT endpoint; the first of each. */
+    static bool findDspInterface(libusb_device* device, DspInterface& found);
     ~UsbDevice_Libusb() override;
 
 protected:
-    // No flush of the IN endpoint: a stale reply can only follow a failed exchange, and after one the device
-    // refuses every further transfer.
+    // No flush before each exchange: what could be stale is drained when the device is opened, and after a
+    // failed exchange the device refuses every further transfer.
     bool writeOut(const uint8_t* data, uint32_t bytes, uint32_t timeoutMs, std::string& why) override;
     bool readIn(uint8_t* data, uint32_t maxBytes, uint32_t& got, uint32_t timeoutMs,
                 std::string& why) override;
 
 private:
-    UsbDevice_Libusb(libusb_device_handle* handle, uint8_t inEndpoint, uint8_t outEndpoint);
+    UsbDevice_Libusb(libusb_device_handle* handle, const DspInterface& dsp);
     void readStrings(uint8_t manufacturer, uint8_t product, uint8_t serialNumber);
     bool readString(uint8_t index, uint16_t language, char* text);
 
     libusb_device_handle* handle;
-    uint8_t inEndpoint, outEndpoint;
+    DspInterface dsp;
 };

@@ -38,7 +38,7 @@ RadezOvuWin::~RadezOvuWin()
 
 RadezOvu::Enumerator* RadezOvuWin::createEnumerator(uint16_t vendorId, uint16_t productId)
 {
-    return new Enumerator_Win(api, vendorId, productId, requestObserver());
+    return new Enumerator_Win(*this, vendorId, productId);
 }
 
 double RadezOvuWin::seconds()
@@ -48,9 +48,8 @@ double RadezOvuWin::seconds()
     return static_cast<double>(counter.QuadPart) * secondsPerTick;
 }
 
-RadezOvuWin::Enumerator_Win::Enumerator_Win(UsbApiLoader& loader, uint16_t vendorId, uint16_t productId,
-                                            RadezOvuCore::RequestObserver* o)
-    : api(loader), vendorFilter(vendorId), productFilter(productId), observer(o)
+RadezOvuWin::Enumerator_Win::Enumerator_Win(RadezOvuWin& root, uint16_t vendorId, uint16_t productId)
+    : Enumerator_Core(root), api(root.api), vendorFilter(vendorId), productFilter(productId)
 {
     // Devices that are not present are listed too; they fail to open during the scan and are passed over.
     deviceInfo = api.SetupDiGetClassDevsA(&dspInterfaceClass, nullptr, nullptr, DIGCF_DEVICEINTERFACE);
@@ -101,8 +100,11 @@ RadezOvu::UsbDevice* RadezOvuWin::Enumerator_Win::openDevice()
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     if (!api.SetupDiGetDeviceInterfaceDetailA(deviceInfo, &interfaceData, detail, required, nullptr, nullptr))
         return nullptr;
-    UsbDevice_Win* device = UsbDevice_Win::open(api, detail->DevicePath);
-    if (device != nullptr)
-        device->setRequestObserver(observer);
+    std::string why;
+    UsbDevice_Win* device = UsbDevice_Win::open(api, detail->DevicePath, why);
+    if (device == nullptr)
+        noteOpenFailure(why, false);
+    else
+        device->attachTo(root());
     return device;
 }

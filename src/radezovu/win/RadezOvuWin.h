@@ -20,16 +20,16 @@ public:
 private:
     explicit RadezOvuWin(UsbApiLoader& loader);
 
+    // Given back only with the last reference: enumerators and devices hold one while they call it.
     UsbApiLoader& api;
     LONGLONG frequency = 1;
     double secondsPerTick = 1.0;
 };
 
-class RadezOvuWin::Enumerator_Win : public RadezOvu::Enumerator
+class RadezOvuWin::Enumerator_Win : public RadezOvuCore::Enumerator_Core
 {
 public:
-    Enumerator_Win(UsbApiLoader& loader, uint16_t vendorId, uint16_t productId,
-                   RadezOvuCore::RequestObserver* observer);
+    Enumerator_Win(RadezOvuWin& root, uint16_t vendorId, uint16_t productId);
     ~Enumerator_Win() override;
 
     UsbDevice* openDevice() override;
@@ -39,7 +39,6 @@ public:
 private:
     UsbApiLoader& api;
     uint16_t vendorFilter, productFilter;
-    RadezOvuCore::RequestObserver* observer;
     DWORD index = static_cast<DWORD>(-1);
     bool more = true;
     bool found_ = false;

@@ -13,15 +13,20 @@ std::string windowsError(DWORD code)
 }
 } // namespace
 
-RadezOvuWin::UsbDevice_Win* RadezOvuWin::UsbDevice_Win::open(UsbApiLoader& api, const char* devicePath)
+RadezOvuWin::UsbDevice_Win* RadezOvuWin::UsbDevice_Win::open(UsbApiLoader& api, const char* devicePath,
+                                                             std::string& why)
 {
     HANDLE file = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (file == INVALID_HANDLE_VALUE)
+    {
+        why = windowsError(GetLastError());
         return nullptr;
+    }
     WINUSB_INTERFACE_HANDLE handle = nullptr;
     if (!api.WinUsb_Initialize(file, &handle))
     {
+        why = windowsError(GetLastError());
         CloseHandle(file);
         return nullptr;
     }

@@ -7,8 +7,9 @@
 class RadezOvuWin::UsbDevice_Win : public RadezOvuCore::UsbDevice_Core
 {
 public:
-    /** Opens the interface at a device path; null when the file or WinUSB cannot be opened. */
-    static UsbDevice_Win* open(UsbApiLoader& api, const char* devicePath);
+    /** Opens the interface at a device path; null when the file or WinUSB cannot be opened, with the
+        reason in why. */
+    static UsbDevice_Win* open(UsbApiLoader& api, const char* devicePath, std::string& why);
     ~UsbDevice_Win() override;
 
 protected:
