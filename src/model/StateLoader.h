@@ -15,8 +15,9 @@ struct LoadedState
     older one is taken as it is. */
 LoadedState chooseStartState(const juce::String& presetText, const juce::String& storedXml);
 
-/** Gives each parameter node of preset with "keep" > 0 the "value" of the matching node of stored, and
-    each node with "keep" <= 0 its "defa"; the root "mode" and the user modes' "basedOnId" carry over too. */
+/** Gives each parameter node of preset with "keep" > 0 (absent = 0) the "value" of the matching node of
+    stored; the others keep the preset's value. The root "mode" and the user modes' "basedOnId" carry over
+    too. */
 void mergeStoredValues(juce::ValueTree& preset, const juce::ValueTree& stored);
 /** Every parameter node whose "keep" (absent = 1) is 0 or less and which has a "defa" goes back to it. */
 void resetTransientValues(juce::ValueTree& tree);
