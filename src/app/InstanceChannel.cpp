@@ -1,11 +1,6 @@
 #include "InstanceChannel.h"
 
-#if !JUCE_WINDOWS
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#endif
+#include "store/InstanceLock.h"
 
 namespace NsStrata
 {
@@ -67,55 +62,6 @@ public:
 };
 } // namespace
 
-class InstanceChannel::Lock
-{
-public:
-    enum class State
-    {
-        acquired,
-        heldElsewhere,
-        unavailable
-    };
-
-    explicit Lock(const juce::File& file)
-    {
-#if JUCE_WINDOWS
-        processLock = std::make_unique<juce::InterProcessLock>(
-            "Strata-" + juce::String::toHexString(file.getFullPathName().hashCode64()));
-        state = processLock->enter(0) ? State::acquired : State::heldElsewhere;
-#else
-        // flock, unlike fcntl locks, also keeps two channels of one process apart.
-        handle = ::open(file.getFullPathName().toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (handle < 0)
-            state = State::unavailable;
-        else if (::flock(handle, LOCK_EX | LOCK_NB) == 0)
-            state = State::acquired;
-        else
-            state = errno == EWOULDBLOCK ? State::heldElsewhere : State::unavailable;
-#endif
-    }
-
-    ~Lock()
-    {
-#if JUCE_WINDOWS
-        if (state == State::acquired)
-            processLock->exit();
-#else
-        if (handle >= 0)
-            ::close(handle);
-#endif
-    }
-
-    State state = State::unavailable;
-
-private:
-#if JUCE_WINDOWS
-    std::unique_ptr<juce::InterProcessLock> processLock;
-#else
-    int handle = -1;
-#endif
-};
-
 class InstanceChannel::Listener : public juce::InterprocessConnectionServer
 {
 public:
@@ -145,6 +91,11 @@ private:
 
 InstanceChannel::InstanceChannel(const juce::File& folderToUse) : folder(folderToUse) {}
 
+juce::File InstanceChannel::lockFile() const
+{
+    return InstanceLock::lockFileIn(folder);
+}
+
 InstanceChannel::~InstanceChannel()
 {
     if (listener != nullptr)
@@ -157,9 +108,8 @@ InstanceChannel::~InstanceChannel()
 
 bool InstanceChannel::claim(StartHandler onAnotherStart)
 {
-    folder.createDirectory();
-    lock = std::make_unique<Lock>(lockFile());
-    if (lock->state == Lock::State::heldElsewhere)
+    lock = std::make_unique<InstanceLock>(folder);
+    if (lock->state() == InstanceLock::State::heldElsewhere)
     {
         lock.reset();
         return false;

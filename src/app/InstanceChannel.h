@@ -8,6 +8,8 @@
 
 namespace NsStrata
 {
+class InstanceLock;
+
 class InstanceChannel
 {
 public:
@@ -25,15 +27,14 @@ public:
         Blocks the calling thread for at most timeoutMs. */
     bool notifyRunningInstance(const juce::String& commandLine, int timeoutMs) const;
 
-    juce::File lockFile() const { return folder.getChildFile("Strata.lock"); }
+    juce::File lockFile() const;
     juce::File portFile() const { return folder.getChildFile("Strata.port"); }
 
 private:
     class Listener;
-    class Lock;
 
     juce::File folder;
-    std::unique_ptr<Lock> lock;
+    std::unique_ptr<InstanceLock> lock;
     std::unique_ptr<Listener> listener;
 
     JUCE_DECLARE_NON_COPYABLE(InstanceChannel)
