@@ -1,6 +1,7 @@
 // strata-cli port / frame / decode / ports / sync: the device link seen from the command line.
 #include "CliCommon.h"
 
+#include "device/Host.h"
 #include "device/IncomingApplier.h"
 #include "device/IncomingMessage.h"
 #include "device/LinkFlags.h"
@@ -195,6 +196,8 @@ int runSync(const juce::StringArray& raw)
     const auto preset = loadPreset(args.value("--preset"), problem);
     if (problem.isNotEmpty())
         return fail(problem);
+    // The link's Host would otherwise open the user's settings file.
+    NsStrata::Host::createInstance(NsStrata::SettingsStore::withoutFile());
     const auto mixer = std::make_shared<NsStrata::VirtualMixer>(model, preset);
     const auto times = NsStrata::runVirtualSync(mixer, preset);
     if (!times.ok)

@@ -6,6 +6,7 @@
 #include "model/Models.h"
 #include "model/StateTree.h"
 #include "store/AppFolders.h"
+#include "store/InstanceLock.h"
 #include "store/SettingsStore.h"
 
 #include <iostream>
@@ -21,7 +22,23 @@ int runProject(const juce::StringArray& raw)
     if (!args.ok() || p.size() != 2 || (p[0] != "export" && p[0] != "import"))
         return fail("usage: strata-cli project export FILE | project import FILE");
 
+    // Held until the settings are written, so that no Strata starts on them in between.
+    std::unique_ptr<NsStrata::InstanceLock> lock;
+    if (p[0] == "import")
+    {
+        lock = std::make_unique<NsStrata::InstanceLock>(NsStrata::AppFolders::settingsFolder());
+        if (lock->state() == NsStrata::InstanceLock::State::heldElsewhere)
+            return fail("Strata is running on the settings in " +
+                            NsStrata::AppFolders::settingsFolder().getFullPathName() +
+                            "; close it first, or it overwrites the import when it quits",
+                        1);
+    }
+
     NsStrata::SettingsStore store(NsStrata::AppFolders::settingsFile());
+    if (store.fileStatus() == NsStrata::SettingsStore::FileStatus::leftAlone)
+        return fail("the settings file " + store.file().getFullPathName() +
+                        " could not be read; it is left as it is",
+                    1);
     const auto file = fileArgument(p[1]);
     auto out = jsonObject();
     if (p[0] == "export")
