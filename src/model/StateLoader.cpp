@@ -57,8 +57,11 @@ void mergeStoredValues(juce::ValueTree& preset, const juce::ValueTree& stored)
 
 LoadedState chooseStartState(const juce::String& presetText, const juce::String& storedXml)
 {
-    auto preset = treeFromXmlText(presetText);
-    auto stored = treeFromXmlText(storedXml);
+    return chooseStartStateFromTrees(treeFromXmlText(presetText), treeFromXmlText(storedXml));
+}
+
+LoadedState chooseStartStateFromTrees(juce::ValueTree preset, juce::ValueTree stored)
+{
     const bool presetUsable = isUsableTree(preset);
     const bool storedUsable = isUsableTree(stored);
 

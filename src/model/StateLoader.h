@@ -14,6 +14,9 @@ struct LoadedState
     last time; without a usable preset a stored tree of this version is reset on its transient nodes, an
     older one is taken as it is. */
 LoadedState chooseStartState(const juce::String& presetText, const juce::String& storedXml);
+/** The same rule on trees already made (invalid when their text was empty or not XML); the result may share
+    nodes with them. */
+LoadedState chooseStartStateFromTrees(juce::ValueTree preset, juce::ValueTree stored);
 
 /** Gives each parameter node of preset with "keep" > 0 (absent = 0) the "value" of the matching node of
     stored; the others keep the preset's value. The root "mode" and the user modes' "basedOnId" carry over

@@ -42,14 +42,14 @@ SettingsFileContent readSettingsFileContent(const juce::MemoryBlock& bytes)
 std::unique_ptr<juce::XmlElement> settingsDocumentWithState(const juce::XmlElement* document,
                                                             const juce::XmlElement& stateXml)
 {
-    auto result = document != nullptr ? std::make_unique<juce::XmlElement>(*document)
-                                      : std::make_unique<juce::XmlElement>(fileTag);
-    for (auto* child = result->getFirstChildElement(); child != nullptr;)
+    auto result = std::make_unique<juce::XmlElement>(fileTag);
+    if (document != nullptr)
     {
-        auto* next = child->getNextElement();
-        if (isStateValue(*child))
-            result->removeChildElement(child, true);
-        child = next;
+        for (int i = 0; i < document->getNumAttributes(); ++i)
+            result->setAttribute(document->getAttributeName(i), document->getAttributeValue(i));
+        for (auto* child : document->getChildIterator())
+            if (!isStateValue(*child))
+                result->addChildElement(new juce::XmlElement(*child));
     }
     auto* value = result->createNewChildElement(valueTag);
     value->setAttribute(nameAttribute, stateKey);
