@@ -41,27 +41,23 @@ juce::ValueTree smallPreset()
     return root;
 }
 
-juce::String singleLine(const juce::XmlElement& xml)
+void checkChoice(const NsStrata::LoadedState& loaded)
 {
-    return xml.toString(juce::XmlElement::TextFormat().singleLine().withoutHeader());
-}
-
-void check(const NsStrata::LoadedState& loaded, const NsStrata::SettingsFileContent& content)
-{
-    const auto& tree = loaded.tree;
-    if (tree.isValid() && !NsStrata::isUsableTree(tree))
+    if (loaded.tree.isValid() && !NsStrata::isUsableTree(loaded.tree))
         std::abort(); // an unusable tree must never be taken
     if (loaded.mode < 0 || loaded.mode > 5)
         std::abort();
-    if (!tree.isValid())
-        return;
+}
 
-    // Saved at exit and read at the next start, the state comes back as it was written.
+// Saved at exit, beside whatever else the file held, and read at the next start, the state comes back as
+// it was written.
+void checkRoundTrip(const juce::ValueTree& tree, const NsStrata::SettingsFileContent& content)
+{
     const auto xml = tree.createXml();
     const auto written = NsStrata::settingsDocumentWithState(content.document.get(), *xml)->toString();
     const auto again = NsStrata::readSettingsFileContent(
         juce::MemoryBlock(written.toRawUTF8(), written.getNumBytesAsUTF8()));
-    if (!again.readable || again.storedState != singleLine(*xml))
+    if (!again.readable || !again.holdsState(*xml))
         std::abort();
 }
 } // namespace
@@ -71,20 +67,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const juce::ValueTree preset = smallPreset();
 
     const auto content = NsStrata::readSettingsFileContent(juce::MemoryBlock(data, size));
-    if (!content.readable && (content.document != nullptr || content.storedState.isNotEmpty()))
+    if (!content.readable && (content.document != nullptr || content.stateValue != nullptr))
         std::abort(); // what is not safe text is never parsed
 
     // With a usable preset the stored tree is merged into it (and left as it is); without one it is taken
     // on its own rules.
-    const auto stored = NsStrata::treeFromXmlText(content.storedState);
+    const auto stored = content.storedTree();
     if (NsStrata::isUsableTree(stored))
     {
         const auto merged = NsStrata::chooseStartStateFromTrees(preset.createCopy(), stored);
+        checkChoice(merged);
         if (merged.tree.getNumChildren() != preset.getNumChildren() ||
             merged.tree[NsStrata::Prop::ver].toString() != NsStrata::stateVersion)
             std::abort(); // the preset's layout is kept, stamped with this version
-        check(merged, content);
     }
-    check(NsStrata::chooseStartStateFromTrees(juce::ValueTree(), stored), content);
+    const auto alone = NsStrata::chooseStartStateFromTrees(juce::ValueTree(), stored);
+    checkChoice(alone);
+    // The stored tree carries all that came from the input; without one, the file's other content does,
+    // beside any small state; without either, nothing written depends on the input.
+    static const juce::ValueTree smallest(
+        "STRATA", {}, {juce::ValueTree("MODEL"), juce::ValueTree("MODEL"), juce::ValueTree("MODEL")});
+    if (alone.tree.isValid())
+        checkRoundTrip(alone.tree, content);
+    else if (content.document != nullptr)
+        checkRoundTrip(smallest, content);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "SettingsFileContent.h"
 
+#include "model/StateLoader.h"
 #include "model/XmlText.h"
 
 namespace NsStrata
@@ -18,24 +19,40 @@ bool isStateValue(const juce::XmlElement& element)
 }
 } // namespace
 
+void SettingsFileContent::setDocument(std::unique_ptr<juce::XmlElement> newDocument)
+{
+    document = std::move(newDocument);
+    stateValue = nullptr;
+    if (document != nullptr)
+        for (auto* value : document->getChildIterator())
+            if (isStateValue(*value))
+                stateValue = value;
+}
+
+// A value holds its XML as a child element, or as text in an attribute.
+juce::ValueTree SettingsFileContent::storedTree() const
+{
+    if (stateValue == nullptr)
+        return {};
+    if (auto* element = stateValue->getFirstChildElement())
+        return juce::ValueTree::fromXml(*element);
+    return treeFromXmlText(stateValue->getStringAttribute(valueAttribute));
+}
+
+bool SettingsFileContent::holdsState(const juce::XmlElement& stateXml) const
+{
+    auto* element = stateValue != nullptr ? stateValue->getFirstChildElement() : nullptr;
+    return element != nullptr && element->isEquivalentTo(&stateXml, false);
+}
+
 SettingsFileContent readSettingsFileContent(const juce::MemoryBlock& bytes)
 {
     SettingsFileContent content;
     if (!isSafeXmlFileContent(bytes))
         return content;
     content.readable = true;
-    content.document = juce::parseXMLIfTagMatches(
-        juce::String::createStringFromData(bytes.getData(), (int) bytes.getSize()), fileTag);
-    if (content.document == nullptr)
-        return content;
-
-    // A value holds its XML as a child element, or as text in an attribute; a later duplicate wins.
-    for (auto* value : content.document->getChildIterator())
-        if (isStateValue(*value))
-            content.storedState = value->getFirstChildElement() != nullptr
-                                      ? value->getFirstChildElement()->toString(
-                                            juce::XmlElement::TextFormat().singleLine().withoutHeader())
-                                      : value->getStringAttribute(valueAttribute);
+    content.setDocument(juce::parseXMLIfTagMatches(
+        juce::String::createStringFromData(bytes.getData(), (int) bytes.getSize()), fileTag));
     return content;
 }
 

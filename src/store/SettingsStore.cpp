@@ -2,7 +2,6 @@
 
 #include "AppFolders.h"
 #include "Assets.h"
-#include "SettingsFileContent.h"
 #include "model/Models.h"
 #include "model/StateLoader.h"
 
@@ -66,12 +65,11 @@ void SettingsStore::readFile()
         status = FileStatus::leftAlone;
         return;
     }
-    auto content = readSettingsFileContent(bytes);
-    if (content.readable)
+    auto read = readSettingsFileContent(bytes);
+    if (read.readable)
     {
         status = FileStatus::read;
-        document = std::move(content.document);
-        storedState = content.storedState;
+        content = std::move(read);
         return;
     }
     const auto aside = freeAsideName(settingsFile);
@@ -88,7 +86,8 @@ void SettingsStore::readFile()
 
 void SettingsStore::loadState()
 {
-    auto loaded = chooseStartState(loadAssetText("Strata/preset/preset.xml", false), storedState);
+    auto loaded = chooseStartStateFromTrees(treeFromXmlText(loadAssetText("Strata/preset/preset.xml", false)),
+                                            content.storedTree());
     tree = loaded.tree;
     if (loaded.mode != 0)
         selection().currentMode = loaded.mode;
@@ -101,16 +100,14 @@ bool SettingsStore::saveState()
     const auto xml = tree.createXml();
     if (xml == nullptr)
         return false;
-    const auto text = xml->toString(juce::XmlElement::TextFormat().singleLine().withoutHeader());
-    if (text == storedState)
+    if (content.holdsState(*xml))
         return true; // the file holds it already
     if (settingsFile.isDirectory() || !settingsFile.getParentDirectory().createDirectory())
         return false;
-    auto newDocument = settingsDocumentWithState(document.get(), *xml);
+    auto newDocument = settingsDocumentWithState(content.document.get(), *xml);
     if (!newDocument->writeTo(settingsFile))
         return false;
-    document = std::move(newDocument);
-    storedState = text;
+    content.setDocument(std::move(newDocument));
     return true;
 }
 } // namespace NsStrata

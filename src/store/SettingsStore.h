@@ -1,5 +1,7 @@
 #pragma once
 // Owns the settings file and the live device state tree, which is read at start and written at shutdown.
+#include "SettingsFileContent.h"
+
 #include <juce_data_structures/juce_data_structures.h>
 
 #include <memory>
@@ -53,8 +55,7 @@ private:
     juce::File settingsFile;
     juce::File asideFile;
     FileStatus status = FileStatus::none;
-    std::unique_ptr<juce::XmlElement> document; // as read, so that whatever else it holds is written back
-    juce::String storedState;                   // the state the file holds: as read, or as last written
+    SettingsFileContent content; // as read or last written: whatever else it holds is written back
     juce::ValueTree tree;
     juce::String portName;
 };

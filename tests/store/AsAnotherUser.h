@@ -3,6 +3,7 @@
 // others out take effect even when the tests run as root.
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
 #include <functional>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -50,3 +51,4 @@ private:
     mode_t original = 0755;
 };
 } // namespace StrataTest
+#endif
