@@ -8,62 +8,13 @@
 
 namespace StrataCli
 {
-std::map<juce::String, Command>& commands()
+std::map<std::string, CommandSetup>& commandSetups()
 {
-    static std::map<juce::String, Command> all;
+    static std::map<std::string, CommandSetup> all;
     return all;
 }
 
-Args::Args(const juce::StringArray& raw, const juce::StringArray& valueOptions,
-           const juce::StringArray& flags)
-{
-    for (int i = 0; i < raw.size(); ++i)
-    {
-        const auto& a = raw[i];
-        if (valueOptions.contains(a))
-        {
-            if (i + 1 >= raw.size())
-            {
-                error = a + " needs a value";
-                return;
-            }
-            values.set(a, raw[++i]);
-        }
-        else if (flags.contains(a))
-        {
-            values.set(a, "1");
-        }
-        else if (a.startsWith("--"))
-        {
-            error = "unknown option " + a;
-            return;
-        }
-        else
-        {
-            positionals.add(a);
-        }
-    }
-}
-
-juce::String Args::value(const juce::String& option, const juce::String& fallback) const
-{
-    return values.containsKey(option) ? values[option] : fallback;
-}
-
-int Args::intValue(const juce::String& option, int fallback)
-{
-    if (!values.containsKey(option))
-        return fallback;
-    int v = 0;
-    if (!parseInt(values[option], v))
-    {
-        error = option + " takes a whole number, not \"" + values[option] + "\"";
-        return fallback;
-    }
-    return v;
-}
-
-bool Args::parseNumber(const juce::String& text, double& out)
+bool parseNumber(const juce::String& text, double& out)
 {
     const auto t = text.trim();
     if (t.isEmpty())
@@ -74,13 +25,88 @@ bool Args::parseNumber(const juce::String& text, double& out)
     return end != begin && *end == '\0' && std::isfinite(out);
 }
 
-bool Args::parseInt(const juce::String& text, int& out)
+bool parseInt(const juce::String& text, int& out)
 {
     double d = 0;
     if (!parseNumber(text, d) || d != std::floor(d) || std::abs(d) > 1e9)
         return false;
     out = (int) d;
     return true;
+}
+
+double toNumber(const std::string& checkedText)
+{
+    double value = 0;
+    parseNumber(juce::String::fromUTF8(checkedText.c_str()), value);
+    return value;
+}
+
+static juce::String inQuotes(const std::string& text)
+{
+    return "\"" + juce::String::fromUTF8(text.c_str()) + "\"";
+}
+
+CLI::Validator wholeNumber(int lowest, int highest)
+{
+    return CLI::Validator(
+        [lowest, highest](std::string& text) -> std::string
+        {
+            int value = 0;
+            if (!parseInt(juce::String::fromUTF8(text.c_str()), value))
+                return ("takes a whole number, not " + inQuotes(text)).toStdString();
+            if (value < lowest || value > highest)
+                return ("must be " + juce::String(lowest) + " to " + juce::String(highest) + ", not " +
+                        inQuotes(text))
+                    .toStdString();
+            text = std::to_string(value);
+            return {};
+        },
+        "");
+}
+
+CLI::Validator number()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string
+        {
+            double value = 0;
+            return parseNumber(juce::String::fromUTF8(text.c_str()), value)
+                       ? std::string()
+                       : ("takes a number, not " + inQuotes(text)).toStdString();
+        },
+        "");
+}
+
+CLI::Validator modelNumber()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string
+        {
+            int value = 0;
+            if (!parseInt(juce::String::fromUTF8(text.c_str()), value) || !NsStrata::isSupportedModel(value))
+                return ("is not a supported model number (4142, 4115, 4141, 4114): " + inQuotes(text))
+                    .toStdString();
+            text = std::to_string(value);
+            return {};
+        },
+        "");
+}
+
+CLI::Option* addPresetOption(CLI::App& command, std::string& preset)
+{
+    return command.add_option("--preset", preset, "a preset file to use instead of the shipped one")
+        ->type_name("PATH");
+}
+
+void addNodeOptions(CLI::App& command, NodeOptions& options)
+{
+    command.add_option("--model", options.model, "model number (default 4142, the Ardent)")
+        ->type_name("N")
+        ->transform(modelNumber());
+    command.add_option("--mode", options.mode, "mode 1 to 5 whose node is used (default 1)")
+        ->type_name("M")
+        ->transform(wholeNumber(1, 5));
+    addPresetOption(command, options.preset);
 }
 
 juce::File fileArgument(const juce::String& path)
@@ -92,11 +118,6 @@ int refuse(const juce::Result& result)
 {
     std::cerr << result.getErrorMessage().toStdString() << std::endl;
     return 1;
-}
-
-bool Args::idAndValue(int& id, double& value) const
-{
-    return positionals.size() == 2 && parseInt(positionals[0], id) && parseNumber(positionals[1], value);
 }
 
 int fail(const juce::String& message, int status)

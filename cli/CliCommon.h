@@ -1,48 +1,61 @@
 #pragma once
-// Shared plumbing of strata-cli: sub-command registration, option parsing, JSON output, the preset.
+// Shared plumbing of strata-cli: sub-command registration, argument checks, JSON output, the preset.
+#include <CLI/CLI.hpp>
 #include <juce_core/juce_core.h>
 #include <juce_data_structures/juce_data_structures.h>
+
+#include "model/Models.h"
 
 #include <functional>
 #include <map>
 
 namespace StrataCli
 {
-/** A sub-command gets the arguments after its name and returns the exit status. */
-using Command = std::function<int(const juce::StringArray& args)>;
+/** One sub-command: its parser, and what runs it once the arguments are parsed (returning the exit status:
+    0 done, 1 refused, 2 bad arguments). */
+struct Command
+{
+    CLI::App* parser = nullptr;
+    std::function<int()> run;
+};
 
-std::map<juce::String, Command>& commands();
+/** Adds a sub-command, with its options, descriptions and what it prints, to the program's parser. */
+using CommandSetup = std::function<Command(CLI::App& cli)>;
 
-/** Registers a sub-command at static-initialisation time: static const Registration r{"name", fn}; */
+/** Every sub-command by name, so that the help lists them in order. */
+std::map<std::string, CommandSetup>& commandSetups();
+
+/** Registers a sub-command at static-initialisation time: static const Registration r{"name", setup}; */
 struct Registration
 {
-    Registration(const char* name, Command command) { commands()[name] = std::move(command); }
+    Registration(const char* name, CommandSetup setup) { commandSetups()[name] = std::move(setup); }
 };
 
-/** Options and positional arguments of one sub-command. Flags are given without value. */
-class Args
+/** A number from text; false when the text is not a finite number. */
+bool parseNumber(const juce::String& text, double& out);
+/** A whole number from text (written as any number, "4.142e3" too); false when it is not one. */
+bool parseInt(const juce::String& text, int& out);
+/** The number of text that number() has let through. */
+double toNumber(const std::string& checkedText);
+
+/** Checks of an argument's text; a refusal names the argument. Use wholeNumber with transform(): it
+    rewrites the text as the plain integer that the option's int takes. */
+CLI::Validator wholeNumber(int lowest = -1000000000, int highest = 1000000000);
+CLI::Validator number();
+/** A supported model number (4142, 4115, 4141, 4114), used like wholeNumber. */
+CLI::Validator modelNumber();
+
+/** The options that pick a node of the preset. */
+struct NodeOptions
 {
-public:
-    Args(const juce::StringArray& raw, const juce::StringArray& valueOptions, const juce::StringArray& flags);
-
-    bool ok() const { return error.isEmpty(); }
-    juce::String problem() const { return error; }
-    const juce::StringArray& positional() const { return positionals; }
-    bool has(const juce::String& option) const { return values.containsKey(option); }
-    juce::String value(const juce::String& option, const juce::String& fallback = {}) const;
-    /** An integer option; sets the problem text when it is not a whole number. */
-    int intValue(const juce::String& option, int fallback);
-    /** A number from text; false when the text is not a number. */
-    static bool parseNumber(const juce::String& text, double& out);
-    static bool parseInt(const juce::String& text, int& out);
-    /** Exactly two positionals: a parameter id and a number. */
-    bool idAndValue(int& id, double& value) const;
-
-private:
-    juce::StringArray positionals;
-    juce::StringPairArray values;
-    juce::String error;
+    int model = NsStrata::ardentModel;
+    int mode = 1;
+    std::string preset;
 };
+/** Adds --model N, --mode M and --preset PATH. */
+void addNodeOptions(CLI::App& command, NodeOptions& options);
+/** Adds --preset PATH alone. */
+CLI::Option* addPresetOption(CLI::App& command, std::string& preset);
 
 /** A path given on the command line, relative to the working folder. */
 juce::File fileArgument(const juce::String& path);

@@ -36,11 +36,17 @@ RadezOvuCore* makeRoot(bool virtualDsp)
     return dynamic_cast<RadezOvuCore*>(createRadezOvu(256));
 }
 
-int info(const StrataCli::Args& args)
+struct DspOptions
 {
-    if (!args.positional().isEmpty())
-        return StrataCli::fail("usage: strata-cli dsp info [--virtual]");
-    RadezOvuRef<RadezOvuCore> root(makeRoot(args.has("--virtual")));
+    bool virtualDsp = false;
+    bool trace = false;
+    int slot = 0;
+    std::string file;
+};
+
+int info(const DspOptions& o)
+{
+    RadezOvuRef<RadezOvuCore> root(makeRoot(o.virtualDsp));
     if (!root)
         return StrataCli::fail("no USB access on this system", 1);
     RadezOvuRef<RadezOvu::Enumerator> enumerator(
@@ -71,21 +77,18 @@ int info(const StrataCli::Args& args)
     return 0;
 }
 
-int send(const StrataCli::Args& args)
+int send(const DspOptions& o)
 {
-    int slot = 0;
-    if (args.positional().size() != 2 || !StrataCli::Args::parseInt(args.positional()[0], slot) || slot < 1 ||
-        slot > 9)
-        return StrataCli::fail("usage: strata-cli dsp send SLOT(1-9) FILE [--virtual] [--trace]");
-    const juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(args.positional()[1]);
+    const int slot = o.slot;
+    const juce::File file = StrataCli::fileArgument(juce::String::fromUTF8(o.file.c_str()));
     if (!file.existsAsFile())
         return StrataCli::fail("no such file: " + file.getFullPathName());
 
-    RadezOvuRef<RadezOvuCore> root(makeRoot(args.has("--virtual")));
+    RadezOvuRef<RadezOvuCore> root(makeRoot(o.virtualDsp));
     if (!root)
         return StrataCli::fail("no USB access on this system", 1);
     TracePrinter trace;
-    if (args.has("--trace"))
+    if (o.trace)
         root->setRequestObserver(&trace);
 
     NsStrata::JingleTransferStats stats;
@@ -105,21 +108,31 @@ int send(const StrataCli::Args& args)
     return 0;
 }
 
-const StrataCli::Registration registration{"dsp", runDspCommand};
+const StrataCli::Registration registration{"dsp", dspCommand};
 } // namespace
 
-int runDspCommand(const juce::StringArray& raw)
+StrataCli::Command dspCommand(CLI::App& cli)
 {
-    juce::StringArray rest(raw);
-    const juce::String sub = rest.isEmpty() ? juce::String() : rest[0];
-    rest.remove(0);
-    const StrataCli::Args args(rest, {}, {"--virtual", "--trace"});
-    if (!args.ok())
-        return StrataCli::fail(args.problem());
-    if (sub == "info")
-        return info(args);
-    if (sub == "send")
-        return send(args);
-    return StrataCli::fail(
-        "usage: strata-cli dsp info [--virtual] | dsp send SLOT FILE [--virtual] [--trace]");
+    auto o = std::make_shared<DspOptions>();
+    auto* command = cli.add_subcommand("dsp", "The DSP's flash: its layout, and sending a jingle into it");
+    command->require_subcommand(1);
+    const auto addVirtual = [o](CLI::App& sub)
+    { sub.add_flag("--virtual", o->virtualDsp, "use the virtual DSP instead of the USB device"); };
+
+    auto* infoCommand = command->add_subcommand("info", "Reads the DSP's flash layout");
+    addVirtual(*infoCommand);
+    infoCommand->footer("Prints {\"vendor\", \"product\" (USB ids), \"pageSize\", \"ranges\": [{\"start\", "
+                        "\"end\", \"name\"} per flash range]}; status 1 when there is no DSP or no layout.");
+
+    auto* sendCommand = command->add_subcommand("send", "Sends a file into a jingle slot's flash range");
+    sendCommand->add_option("SLOT", o->slot, "slot 1 to 9")
+        ->required()
+        ->transform(StrataCli::wholeNumber(1, 9));
+    sendCommand->add_option("FILE", o->file, "the file to send (a stored jingle)")->required();
+    addVirtual(*sendCommand);
+    sendCommand->add_flag("--trace", o->trace, "print every request as it goes out");
+    sendCommand->footer("With --trace, prints {\"req\", \"payload\" (16-bit words), \"blockBytes\", "
+                        "\"blockCount\"} per request; then {\"ok\", \"writes\", \"bytes\", \"ms\"}; status 1 "
+                        "when there is no DSP or the transfer failed.");
+    return {command, [o, infoCommand] { return infoCommand->parsed() ? info(*o) : send(*o); }};
 }

@@ -16,55 +16,50 @@ struct NodeChoice
 {
     juce::ValueTree node;
     int group = 0;
-    int model = NsStrata::ardentModel;
 };
 
-// Parses --model/--mode/--preset and finds the node of the parameter id; returns 0 or an exit status.
-int findNode(Args& args, int paramId, NodeChoice& out)
+// Finds the node of the parameter id in the chosen preset; returns 0 or an exit status.
+int findNode(const NodeOptions& options, int paramId, NodeChoice& out)
 {
-    out.model = args.intValue("--model", NsStrata::ardentModel);
-    const int mode = args.intValue("--mode", 1);
-    if (!args.ok())
-        return fail(args.problem());
-    if (!NsStrata::isSupportedModel(out.model))
-        return fail("unsupported model number " + juce::String(out.model));
-    if (mode < 1 || mode > 5)
-        return fail("mode must be 1 to 5, not " + juce::String(mode));
-    if (paramId < 1 || paramId > NsStrata::parameterCount)
-        return fail("parameter id must be 1 to 58");
-
     juce::String problem;
-    const auto preset = loadPreset(args.value("--preset"), problem);
+    const auto preset = loadPreset(juce::String::fromUTF8(options.preset.c_str()), problem);
     if (problem.isNotEmpty())
         return fail(problem);
-    out.group = NsStrata::groupIdFor(paramId, mode);
-    out.node = NsStrata::parameterNode(NsStrata::modelNode(preset, out.model), paramId, mode);
+    out.group = NsStrata::groupIdFor(paramId, options.mode);
+    out.node = NsStrata::parameterNode(NsStrata::modelNode(preset, options.model), paramId, options.mode);
     if (!out.node.isValid())
         return fail("the preset has no node for parameter " + juce::String(paramId));
     return 0;
 }
 
-int runParam(const juce::StringArray& raw)
+void addParameterId(CLI::App& command, int& id)
 {
-    Args args(raw, {"--model", "--mode", "--preset"}, {});
-    int id = 0;
-    double value = 0;
-    if (!args.ok())
-        return fail(args.problem());
-    if (!args.idAndValue(id, value))
-        return fail("usage: strata-cli param ID VALUE [--model N] [--mode M] [--preset PATH]");
+    command.add_option("ID", id, "parameter id (1 to 58)")
+        ->required()
+        ->transform(wholeNumber(1, NsStrata::parameterCount));
+}
 
+struct ParamOptions
+{
+    int id = 0;
+    std::string value;
+    NodeOptions node;
+};
+
+int runParam(const ParamOptions& o)
+{
     NodeChoice choice;
-    if (const int status = findNode(args, id, choice))
+    if (const int status = findNode(o.node, o.id, choice))
         return status;
+    const double value = toNumber(o.value);
     choice.node.setProperty(NsStrata::Prop::value, value, nullptr);
 
-    NsStrata::selection().selectedModel = choice.model;
-    const auto message = NsStrata::messageValue(choice.node, choice.model);
+    NsStrata::selection().selectedModel = o.node.model;
+    const auto message = NsStrata::messageValue(choice.node, o.node.model);
     const auto reported = NsStrata::unpack7BitGroups(message);
 
     auto out = jsonObject();
-    out->setProperty("id", id);
+    out->setProperty("id", o.id);
     out->setProperty("group", choice.group);
     out->setProperty("nrpn", NsStrata::readInt(choice.node, NsStrata::Prop::nrpn, -1));
     out->setProperty("type", NsStrata::readInt(choice.node, NsStrata::Prop::type, 0));
@@ -76,39 +71,78 @@ int runParam(const juce::StringArray& raw)
     return 0;
 }
 
-int runStep(const juce::StringArray& raw)
+Command param(CLI::App& cli)
 {
-    Args args(raw, {"--model", "--mode", "--preset", "--max"}, {"--nearest"});
-    int id = 0;
-    double from = 0, to = 0;
-    if (!args.ok())
-        return fail(args.problem());
-    if (args.positional().size() != 3 || !Args::parseInt(args.positional()[0], id) ||
-        !Args::parseNumber(args.positional()[1], from) || !Args::parseNumber(args.positional()[2], to))
-        return fail(
-            "usage: strata-cli step ID FROM TO [--nearest] [--max X] [--model N] [--mode M] [--preset PATH]");
+    auto o = std::make_shared<ParamOptions>();
+    auto* command =
+        cli.add_subcommand("param", "How a value of one parameter goes to the device and comes back");
+    addParameterId(*command, o->id);
+    command->add_option("VALUE", o->value, "the value in display units")
+        ->required()
+        ->type_name("NUMBER")
+        ->check(number());
+    addNodeOptions(*command, o->node);
+    command->footer(
+        "Prints {\"id\", \"group\" (0 or the mode), \"nrpn\" (device address), \"type\" (message "
+        "layout), \"display\" (the value given), \"device\" (device value), \"message\" (the value "
+        "as the message carries it), \"shown\" (the display value a report of it gives back)}.");
+    return {command, [o] { return runParam(*o); }};
+}
 
+struct StepOptions
+{
+    int id = 0;
+    std::string from, to, maximum;
+    bool nearest = false;
+    CLI::Option* maximumGiven = nullptr;
+    NodeOptions node;
+};
+
+int runStep(const StepOptions& o)
+{
     NodeChoice choice;
-    if (const int status = findNode(args, id, choice))
+    if (const int status = findNode(o.node, o.id, choice))
         return status;
 
-    const auto* knob = NsStrata::knobForParameter(id);
-    double maximum = knob != nullptr ? knob->maximum : 0;
-    if (args.has("--max") && !Args::parseNumber(args.value("--max"), maximum))
-        return fail("--max takes a number");
-
+    const auto* knob = NsStrata::knobForParameter(o.id);
+    const double maximum =
+        o.maximumGiven->count() > 0 ? toNumber(o.maximum) : (knob != nullptr ? knob->maximum : 0);
+    const double from = toNumber(o.from);
     choice.node.setProperty(NsStrata::Prop::value, from, nullptr);
-    NsStrata::selection().selectedModel = choice.model;
-    const double stored = NsStrata::editStep(choice.node, to, from, args.has("--nearest"), maximum);
+    NsStrata::selection().selectedModel = o.node.model;
+    const double stored = NsStrata::editStep(choice.node, toNumber(o.to), from, o.nearest, maximum);
 
     auto out = jsonObject();
-    out->setProperty("id", id);
+    out->setProperty("id", o.id);
     out->setProperty("value", stored);
     printJson(out.get());
     return 0;
 }
 
-const Registration param{"param", runParam};
-const Registration step{"step", runStep};
+Command step(CLI::App& cli)
+{
+    auto o = std::make_shared<StepOptions>();
+    auto* command =
+        cli.add_subcommand("step", "The value a knob stores when turned from one value to another");
+    addParameterId(*command, o->id);
+    command->add_option("FROM", o->from, "the value before")
+        ->required()
+        ->type_name("NUMBER")
+        ->check(number());
+    command->add_option("TO", o->to, "where the knob was turned to")
+        ->required()
+        ->type_name("NUMBER")
+        ->check(number());
+    command->add_flag("--nearest", o->nearest, "land on the nearest step (a drag) instead of the next one");
+    o->maximumGiven = command->add_option("--max", o->maximum, "the knob's highest value (default: its own)")
+                          ->type_name("X")
+                          ->check(number());
+    addNodeOptions(*command, o->node);
+    command->footer("Prints {\"id\", \"value\": the value stored}.");
+    return {command, [o] { return runStep(*o); }};
+}
+
+const Registration paramCommand{"param", param};
+const Registration stepCommand{"step", step};
 } // namespace
 } // namespace StrataCli

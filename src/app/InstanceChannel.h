@@ -8,6 +8,8 @@
 
 namespace NsStrata
 {
+class InstanceLock;
+
 class InstanceChannel
 {
 public:
@@ -18,22 +20,23 @@ public:
     ~InstanceChannel();
 
     /** Makes this process the running instance of the folder and listens for later starts, whose command
-        lines reach onAnotherStart on the message thread. False when another process already runs. */
+        lines reach onAnotherStart on the message thread. Only a start that can read the port file, which
+        only the owner can, is heard. False when another process already runs. */
     bool claim(StartHandler onAnotherStart);
 
     /** Hands a start's command line to the running instance; false when none acknowledged it in time.
         Blocks the calling thread for at most timeoutMs. */
     bool notifyRunningInstance(const juce::String& commandLine, int timeoutMs) const;
 
-    juce::File lockFile() const { return folder.getChildFile("Strata.lock"); }
+    juce::File lockFile() const;
+    /** The listening port and the token a request must carry. */
     juce::File portFile() const { return folder.getChildFile("Strata.port"); }
 
 private:
     class Listener;
-    class Lock;
 
     juce::File folder;
-    std::unique_ptr<Lock> lock;
+    std::unique_ptr<InstanceLock> lock;
     std::unique_ptr<Listener> listener;
 
     JUCE_DECLARE_NON_COPYABLE(InstanceChannel)

@@ -6,6 +6,7 @@
 #include "app/LaunchOptions.h"
 #include "device/Host.h"
 #include "store/AppFolders.h"
+#include "store/InstanceLock.h"
 
 namespace NsStrata
 {
@@ -30,7 +31,12 @@ bool StrataApplication::moreThanOneInstanceAllowed()
 
 void StrataApplication::initialise(const juce::String& commandLine)
 {
-    if (!frameworkHandlesSecondStart)
+    if (frameworkHandlesSecondStart)
+    {
+        // Not for one instance (the framework keeps that) but to tell strata-cli the settings are in use.
+        settingsLock = std::make_unique<InstanceLock>(AppFolders::settingsFolder());
+    }
+    else
     {
         instanceChannel = std::make_unique<InstanceChannel>(AppFolders::settingsFolder());
         if (!instanceChannel->claim([this](const juce::String& line) { anotherInstanceStarted(line); }))
@@ -62,6 +68,7 @@ void StrataApplication::shutdown()
     quitSignalWatcher.reset();
     mainWindow.reset();
     instanceChannel.reset();
+    settingsLock.reset();
     // The host's ports, timers and settings file need the framework, which goes right after this.
     Host::deleteInstance();
 }

@@ -7,6 +7,7 @@
 namespace NsStrata
 {
 class InstanceChannel;
+class InstanceLock;
 class QuitSignalWatcher;
 
 class StrataApplication : public juce::JUCEApplication
@@ -31,6 +32,7 @@ public:
 
 private:
     std::unique_ptr<InstanceChannel> instanceChannel;
+    std::unique_ptr<InstanceLock> settingsLock; // where the framework keeps one instance
     std::unique_ptr<MainAppWindow> mainWindow;
     std::unique_ptr<QuitSignalWatcher> quitSignalWatcher;
 };

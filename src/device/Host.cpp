@@ -36,8 +36,18 @@ Host* Host::getInstance()
     std::lock_guard<std::mutex> guard(hostLock());
     auto& instance = hostInstance();
     if (instance == nullptr)
-        instance.reset(new Host());
+        instance.reset(new Host(std::make_unique<SettingsStore>()));
     return instance.get();
+}
+
+bool Host::createInstance(std::unique_ptr<SettingsStore> store)
+{
+    std::lock_guard<std::mutex> guard(hostLock());
+    auto& instance = hostInstance();
+    if (instance != nullptr || store == nullptr)
+        return false;
+    instance.reset(new Host(std::move(store)));
+    return true;
 }
 
 void Host::deleteInstance()
@@ -46,8 +56,8 @@ void Host::deleteInstance()
     hostInstance().reset();
 }
 
-Host::Host()
-    : settingsStore(std::make_unique<SettingsStore>()), backend(std::make_shared<NoPorts>()),
+Host::Host(std::unique_ptr<SettingsStore> store)
+    : settingsStore(std::move(store)), backend(std::make_shared<NoPorts>()),
       handOff(std::make_unique<IncomingHandOff>([this](const IncomingMessage& message)
                                                 { applyIncoming(message, state(), listener); }))
 {

@@ -23,6 +23,9 @@ public:
 
     /** The one Host, created on first use and kept until the process ends. */
     static Host* getInstance();
+    /** Creates the one Host around the given settings store (one without a file leaves the user's settings
+        alone); false, and the store dropped, when the Host exists already. */
+    static bool createInstance(std::unique_ptr<SettingsStore> store);
     /** Deletes the instance: at the end of the program, while the framework still runs, and between tests. */
     static void deleteInstance();
 
@@ -56,7 +59,7 @@ public:
     IncomingHandOff& incoming() { return *handOff; }
 
 private:
-    Host();
+    explicit Host(std::unique_ptr<SettingsStore> store);
 
     std::unique_ptr<SettingsStore> settingsStore;
     std::shared_ptr<PortBackend> backend;

@@ -30,12 +30,9 @@ void mergeStoredValues(juce::ValueTree& preset, const juce::ValueTree& stored)
     forEachParameter(preset,
                      [&](const juce::ValueTree& model, const juce::ValueTree& group, juce::ValueTree param)
                      {
+                         // Only the user's own settings carry over; the others keep the preset's value.
                          if (readInt(param, Prop::keep, 0) <= 0)
-                         {
-                             if (param.hasProperty(Prop::defa))
-                                 param.setProperty(Prop::value, param[Prop::defa], nullptr);
                              return;
-                         }
                          const auto storedGroup = childWithId(
                              childWithId(stored, readInt(model, Prop::id, 0)), readInt(group, Prop::id, 0));
                          const auto storedParam = childWithId(storedGroup, readInt(param, Prop::id, 0));
@@ -60,8 +57,11 @@ void mergeStoredValues(juce::ValueTree& preset, const juce::ValueTree& stored)
 
 LoadedState chooseStartState(const juce::String& presetText, const juce::String& storedXml)
 {
-    auto preset = treeFromXmlText(presetText);
-    auto stored = treeFromXmlText(storedXml);
+    return chooseStartStateFromTrees(treeFromXmlText(presetText), treeFromXmlText(storedXml));
+}
+
+LoadedState chooseStartStateFromTrees(juce::ValueTree preset, juce::ValueTree stored)
+{
     const bool presetUsable = isUsableTree(preset);
     const bool storedUsable = isUsableTree(stored);
 

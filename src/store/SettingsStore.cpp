@@ -4,7 +4,6 @@
 #include "Assets.h"
 #include "model/Models.h"
 #include "model/StateLoader.h"
-#include "model/XmlText.h"
 
 namespace NsStrata
 {
@@ -30,40 +29,65 @@ static juce::File platformSettingsFile()
 
 SettingsStore::SettingsStore() : SettingsStore(platformSettingsFile()) {}
 
-// The framework's reader overruns its buffers on some damaged files and never returns on others, so a file
-// that is not plain XML text is moved aside (kept for the user, not read) and the program starts afresh.
-static const juce::File& setAsideIfUnreadable(const juce::File& settingsFile)
+SettingsStore::SettingsStore(const juce::File& fileToUse) : settingsFile(fileToUse)
 {
-    juce::MemoryBlock bytes;
-    if (settingsFile.existsAsFile() && (!settingsFile.loadFileAsData(bytes) || !isSafeXmlFileContent(bytes)))
-    {
-        const auto aside = settingsFile.withFileExtension(".conf.unreadable");
-        aside.deleteFile();
-        if (!settingsFile.moveFileTo(aside))
-            settingsFile.deleteFile();
-    }
-    return settingsFile;
+    readFile();
+    loadState();
 }
 
-SettingsStore::SettingsStore(const juce::File& settingsFile)
-    : properties(std::make_unique<juce::PropertiesFile>(setAsideIfUnreadable(settingsFile), storageOptions()))
+std::unique_ptr<SettingsStore> SettingsStore::withoutFile()
 {
-    loadState();
+    return std::make_unique<SettingsStore>(juce::File());
 }
 
 SettingsStore::~SettingsStore() = default;
 
-juce::File SettingsStore::file() const
+// The first name not taken among Strata.conf.unreadable, Strata.conf.unreadable-2, ...
+static juce::File freeAsideName(const juce::File& settingsFile)
 {
-    return properties->getFile();
+    const auto name = settingsFile.getFileName() + ".unreadable";
+    auto aside = settingsFile.getSiblingFile(name);
+    for (int n = 2; aside.exists() || aside.isSymbolicLink(); ++n)
+        aside = settingsFile.getSiblingFile(name + "-" + juce::String(n));
+    return aside;
+}
+
+// The bytes are read once and parsed in memory: the framework's own reader overruns its buffers on some
+// damaged files and never returns on others. Content that is not plain XML text is moved aside, never
+// deleted; a file that cannot be read (another program may hold it) is not touched at all.
+void SettingsStore::readFile()
+{
+    if (!settingsFile.existsAsFile())
+        return;
+    juce::MemoryBlock bytes;
+    if (!settingsFile.loadFileAsData(bytes))
+    {
+        status = FileStatus::leftAlone;
+        return;
+    }
+    auto read = readSettingsFileContent(bytes);
+    if (read.readable)
+    {
+        status = FileStatus::read;
+        content = std::move(read);
+        return;
+    }
+    const auto aside = freeAsideName(settingsFile);
+    if (settingsFile.moveFileTo(aside))
+    {
+        status = FileStatus::setAside;
+        asideFile = aside;
+    }
+    else
+    {
+        status = FileStatus::leftAlone;
+    }
 }
 
 void SettingsStore::loadState()
 {
-    juce::String stored;
-    if (auto xml = properties->getXmlValue("state"))
-        stored = xml->toString();
-    auto loaded = chooseStartState(loadAssetText("Strata/preset/preset.xml", false), stored);
+    auto loaded = chooseStartStateFromTrees(treeFromXmlText(loadAssetText("Strata/preset/preset.xml", false)),
+                                            content.storedTree());
     tree = loaded.tree;
     if (loaded.mode != 0)
         selection().currentMode = loaded.mode;
@@ -71,10 +95,19 @@ void SettingsStore::loadState()
 
 bool SettingsStore::saveState()
 {
-    if (!tree.isValid())
+    if (!tree.isValid() || settingsFile == juce::File() || status == FileStatus::leftAlone)
         return false;
-    if (auto xml = tree.createXml())
-        properties->setValue("state", xml.get());
-    return properties->saveIfNeeded();
+    const auto xml = tree.createXml();
+    if (xml == nullptr)
+        return false;
+    if (content.holdsState(*xml))
+        return true; // the file holds it already
+    if (settingsFile.isDirectory() || !settingsFile.getParentDirectory().createDirectory())
+        return false;
+    auto newDocument = settingsDocumentWithState(content.document.get(), *xml);
+    if (!newDocument->writeTo(settingsFile))
+        return false;
+    content.setDocument(std::move(newDocument));
+    return true;
 }
 } // namespace NsStrata

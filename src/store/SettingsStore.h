@@ -1,5 +1,7 @@
 #pragma once
 // Owns the settings file and the live device state tree, which is read at start and written at shutdown.
+#include "SettingsFileContent.h"
+
 #include <juce_data_structures/juce_data_structures.h>
 
 #include <memory>
@@ -9,15 +11,28 @@ namespace NsStrata
 class SettingsStore
 {
 public:
+    /** What became of the settings file at start. */
+    enum class FileStatus
+    {
+        none,     // there was none (or the store has no file): written afresh at exit
+        read,     // read, and written back at exit
+        setAside, // held something unreadable, now kept under setAsideFile(); written afresh at exit
+        leftAlone // could not be read, or could not be moved aside: its content is unknown, so it is never
+                  // written
+    };
+
     /** Opens the settings file of this platform and loads the state tree. */
     SettingsStore();
-    /** Same, with an explicit settings file (tests). */
+    /** Same, with an explicit settings file (tests, strata-cli); juce::File() gives a store with no file. */
     explicit SettingsStore(const juce::File& settingsFile);
+    /** A store that reads no settings file and never writes one (runs that must leave the user's alone). */
+    static std::unique_ptr<SettingsStore> withoutFile();
     ~SettingsStore();
 
     /** Builds the state tree from the shipped preset and the stored tree, and sets the current mode. */
     void loadState();
-    /** Writes the state tree under "state" and saves the file; nothing when the tree is invalid. */
+    /** Writes the state tree under "state" when it changed; false when the tree is invalid, the store has no
+        file, the file is left alone or cannot be written. */
     bool saveState();
 
     juce::ValueTree& state() { return tree; }
@@ -26,12 +41,21 @@ public:
     juce::String devicePortName() const { return portName; }
     void setDevicePortName(const juce::String& name) { portName = name; }
 
-    juce::File file() const;
-    /** The options the settings file is opened with (also the Windows location). */
+    juce::File file() const { return settingsFile; }
+    FileStatus fileStatus() const { return status; }
+    /** Where unreadable content was moved at start; empty unless the status is setAside. */
+    juce::File setAsideFile() const { return asideFile; }
+
+    /** The options of the framework's properties file (the file's place on Windows). */
     static juce::PropertiesFile::Options storageOptions();
 
 private:
-    std::unique_ptr<juce::PropertiesFile> properties;
+    void readFile();
+
+    juce::File settingsFile;
+    juce::File asideFile;
+    FileStatus status = FileStatus::none;
+    SettingsFileContent content; // as read or last written: whatever else it holds is written back
     juce::ValueTree tree;
     juce::String portName;
 };

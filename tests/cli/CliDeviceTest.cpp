@@ -108,3 +108,17 @@ TEST(CliDevice, BadArgumentsExitWithStatusTwoAndAMessage)
         EXPECT_TRUE(r.err.isNotEmpty()) << args.joinIntoString(" ");
     }
 }
+
+TEST(CliSync, LeavesTheUsersSettingsAlone)
+{
+    const auto home = StrataTest::freshFolder("cli-sync");
+    const auto settings = home.getChildFile("config/Strata.conf");
+    ASSERT_TRUE(settings.create());
+    ASSERT_TRUE(settings.replaceWithText("settings no program here can read"));
+    const auto before = home.findChildFiles(juce::File::findFilesAndDirectories, true);
+
+    const auto r = runCli({"sync", "--virtual"}, home);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(home.findChildFiles(juce::File::findFilesAndDirectories, true), before);
+    EXPECT_EQ(settings.loadFileAsString(), juce::String("settings no program here can read"));
+}

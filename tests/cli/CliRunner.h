@@ -20,14 +20,23 @@ struct CliResult
     juce::var first() const { return objects()[0]; }
 };
 
-/** Runs strata-cli with the arguments; standard error goes to a file so it can be read apart. */
-inline CliResult runCli(const juce::StringArray& args)
+inline juce::String shellQuoted(const juce::String& text)
+{
+    return text.replace("'", "'\\''").quoted('\'');
+}
+
+/** Runs strata-cli with the arguments (and STRATA_HOME at home when one is given); standard error goes to a
+    file so it can be read apart. */
+inline CliResult runCli(const juce::StringArray& args, const juce::File& home = {})
 {
     const auto errFile = StrataTest::testHome().getNonexistentChildFile("cli-stderr", ".txt", false);
     juce::StringArray command{"/bin/sh", "-c"};
-    juce::String line = StrataTest::binDir().getChildFile("strata-cli").getFullPathName().quoted('\'');
+    juce::String line;
+    if (home != juce::File())
+        line << "STRATA_HOME=" << shellQuoted(home.getFullPathName()) << " ";
+    line << StrataTest::binDir().getChildFile("strata-cli").getFullPathName().quoted('\'');
     for (const auto& a : args)
-        line << " " << a.replace("'", "'\\''").quoted('\'');
+        line << " " << shellQuoted(a);
     line << " 2>" << errFile.getFullPathName().quoted('\'');
     command.add(line);
 

@@ -32,18 +32,34 @@ void setValue(juce::ValueTree& root, int id, double v, int mode = 1)
 
 TEST(StateLoader, PresetWinsButKeepsTheUsersSettingsFromLastTime)
 {
+    // The preset's own values for nodes that are not the user's differ from their defaults here, so that
+    // taking "defa" instead of the preset's "value" shows.
+    auto preset = shippedPreset();
+    setValue(preset, ParamId::dumpRequest, 5); // keep 0
+    auto negative = parameterNode(modelNode(preset, 4142), ParamId::mic2, 1);
+    negative.setProperty(Prop::keep, -1, nullptr);
+    negative.setProperty(Prop::value, 7, nullptr);
+    auto noKeep = parameterNode(modelNode(preset, 4142), ParamId::otg, 1);
+    noKeep.removeProperty(Prop::keep, nullptr);
+    noKeep.setProperty(Prop::value, 1, nullptr);
+    ASSERT_NE(readDouble(negative, Prop::defa, 7), 7);
+
     auto stored = withVersion(shippedPreset(), "2019.1");
     setValue(stored, ParamId::mic1, 42);        // a user setting (keep 1)
     setValue(stored, 32, 77, 2);                // a mode setting of KTV
     setValue(stored, ParamId::dumpRequest, 64); // transient (keep 0)
+    setValue(stored, ParamId::mic2, 9);
+    setValue(stored, ParamId::otg, 3);
     childWithId(modelNode(stored, 4142), 4).setProperty(Prop::basedOnId, 3, nullptr);
     stored.setProperty(Prop::mode, 4, nullptr);
 
-    const auto loaded = chooseStartState(xmlOf(shippedPreset()), xmlOf(stored));
+    const auto loaded = chooseStartState(xmlOf(preset), xmlOf(stored));
     EXPECT_EQ(loaded.tree[Prop::ver].toString(), stateVersion);
     EXPECT_EQ(valueOf(loaded.tree, ParamId::mic1), 42);
     EXPECT_EQ(valueOf(loaded.tree, 32, 2), 77);
-    EXPECT_EQ(valueOf(loaded.tree, ParamId::dumpRequest), 0) << "transient nodes take their default";
+    EXPECT_EQ(valueOf(loaded.tree, ParamId::dumpRequest), 5) << "keep 0: the preset's value, not defa";
+    EXPECT_EQ(valueOf(loaded.tree, ParamId::mic2), 7) << "negative keep: the preset's value, not defa";
+    EXPECT_EQ(valueOf(loaded.tree, ParamId::otg), 1) << "no keep counts as 0 here";
     EXPECT_EQ(readInt(childWithId(modelNode(loaded.tree, 4142), 4), Prop::basedOnId, 1), 3);
     EXPECT_EQ(loaded.mode, 4);
     EXPECT_EQ(readInt(loaded.tree, Prop::mode, 0), 4);

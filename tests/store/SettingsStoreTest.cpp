@@ -1,10 +1,12 @@
 // The settings file: whatever it holds never stops the program, and the state tree survives a round trip.
 #include "store/SettingsStore.h"
+#include "AsAnotherUser.h"
 #include "model/Models.h"
 #include "model/StateTree.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace NsStrata;
 
@@ -55,6 +57,21 @@ juce::MemoryBlock invalidUtf8()
     return block;
 }
 
+// Every file below folder, by its path there, with its content.
+std::map<juce::String, juce::MemoryBlock> filesBelow(const juce::File& folder)
+{
+    std::map<juce::String, juce::MemoryBlock> files;
+    for (const auto& f : folder.findChildFiles(juce::File::findFiles, true))
+        f.loadFileAsData(files[f.getRelativePathFrom(folder)]);
+    return files;
+}
+
+juce::String settingsText(const juce::ValueTree& state)
+{
+    return "<?xml version=\"1.0\"?>\n<PROPERTIES><VALUE name=\"state\">" + state.toXmlString() +
+           "</VALUE></PROPERTIES>";
+}
+
 class SettingsStoreTest : public ::testing::Test
 {
 protected:
@@ -72,8 +89,7 @@ TEST_F(SettingsStoreTest, AnUnreadableOrGarbageFileStartsFromThePresetAndIsRepai
     for (size_t i = 0; i < noise.getSize(); ++i)
         noise[i] = (char) random.nextInt(256);
 
-    const juce::String valid = "<?xml version=\"1.0\"?>\n<PROPERTIES><VALUE name=\"state\">" +
-                               fresh.state().toXmlString() + "</VALUE></PROPERTIES>";
+    const auto valid = settingsText(fresh.state());
     const struct
     {
         const char* what;
@@ -112,19 +128,101 @@ TEST_F(SettingsStoreTest, AnUnreadableOrGarbageFileStartsFromThePresetAndIsRepai
     EXPECT_FALSE(store.saveState());
 }
 
-TEST_F(SettingsStoreTest, AFileItCannotReadIsKeptAsideNotLost)
+TEST_F(SettingsStoreTest, ContentItCannotReadIsKeptAsideNotLost)
 {
     const auto file = settingsIn("aside");
     const auto damaged = binaryFormCutShort();
     ASSERT_TRUE(file.replaceWithData(damaged.getData(), damaged.getSize()));
 
     SettingsStore store(file);
+    EXPECT_EQ(store.fileStatus(), SettingsStore::FileStatus::setAside);
+    EXPECT_EQ(store.setAsideFile(), file.getSiblingFile("Strata.conf.unreadable"));
     juce::MemoryBlock kept;
     ASSERT_TRUE(file.getSiblingFile("Strata.conf.unreadable").loadFileAsData(kept));
     EXPECT_EQ(kept, damaged);
     EXPECT_TRUE(store.saveState());
     EXPECT_EQ(storedStateKeys(file), 1);
 }
+
+TEST_F(SettingsStoreTest, UnreadableContentIsSetAsideAndEarlierCopiesStay)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void(const juce::File& folder)> before;
+    } cases[] = {
+        {"an earlier copy", [](const juce::File& folder)
+         { folder.getChildFile("Strata.conf.unreadable").replaceWithText("earlier"); }},
+        {"a folder that cannot be removed by that name", [](const juce::File& folder)
+         { folder.getChildFile("Strata.conf.unreadable/inside").replaceWithText("a file of the user's"); }},
+    };
+    for (const auto& c : cases)
+    {
+        const auto folder = StrataTest::freshFolder("aside-again");
+        const auto file = folder.getChildFile("Strata.conf");
+        c.before(folder);
+        const auto earlier = filesBelow(folder);
+
+        // Twice, so that a third copy finds two names taken.
+        for (const juce::String garbage : {"not xml at all", "still not xml"})
+        {
+            ASSERT_TRUE(file.replaceWithText(garbage));
+            SettingsStore store(file);
+            EXPECT_TRUE(isUsableTree(store.state())) << c.what;
+            EXPECT_TRUE(store.saveState()) << c.what;
+            EXPECT_EQ(storedStateKeys(file), 1) << c.what;
+        }
+
+        auto now = filesBelow(folder);
+        for (const auto& [name, content] : earlier)
+            EXPECT_EQ(now[name].toString(), content.toString()) << c.what << ": " << name;
+        juce::StringArray kept;
+        for (const auto& [name, content] : now)
+            if (name.startsWith("Strata.conf.unreadable") && !earlier.count(name))
+                kept.add(content.toString());
+        kept.sort(false);
+        EXPECT_EQ(kept, juce::StringArray({"not xml at all", "still not xml"})) << c.what;
+    }
+}
+
+#if JUCE_LINUX
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadOrMovedAsideIsNeverOverwritten)
+{
+    SettingsStore fresh(settingsIn("fresh"));
+    auto stored = fresh.state().createCopy();
+    micNode(stored).setProperty("value", 42, nullptr);
+    const struct
+    {
+        const char* what;
+        juce::String content;
+        mode_t fileMode, folderMode;
+    } cases[] = {
+        {"settings that cannot be read (held by another program)", settingsText(stored), 0000, 0777},
+        {"unreadable content that cannot be moved aside", "not xml at all", 0644, 0555},
+    };
+    for (const auto& c : cases)
+    {
+        const auto folder = StrataTest::freshFolder("left-alone");
+        const auto file = folder.getChildFile("Strata.conf");
+        ASSERT_TRUE(file.replaceWithData(c.content.toRawUTF8(), c.content.getNumBytesAsUTF8()));
+
+        std::unique_ptr<SettingsStore> store;
+        {
+            StrataTest::ScopedMode fileMode(file, c.fileMode), folderMode(folder, c.folderMode);
+            StrataTest::asAnotherUser([&] { store = std::make_unique<SettingsStore>(file); });
+        }
+        ASSERT_NE(store, nullptr);
+        EXPECT_EQ(store->fileStatus(), SettingsStore::FileStatus::leftAlone) << c.what;
+        EXPECT_TRUE(store->state().isEquivalentTo(fresh.state())) << c.what << ": not the preset";
+
+        // Its content is unknown, so even once it could be written it is not replaced.
+        micNode(store->state()).setProperty("value", 5, nullptr);
+        EXPECT_FALSE(store->saveState()) << c.what;
+        EXPECT_EQ(file.loadFileAsString(), c.content) << c.what;
+        EXPECT_EQ(filesBelow(folder).size(), 1u) << c.what << ": nothing beside it";
+    }
+}
+#endif
 
 TEST_F(SettingsStoreTest, TheStoredTreeComesBackAtTheNextStart)
 {
@@ -140,6 +238,28 @@ TEST_F(SettingsStoreTest, TheStoredTreeComesBackAtTheNextStart)
     SettingsStore second(file);
     EXPECT_EQ(readDouble(micNode(second.state()), "value", -1), 42);
     EXPECT_EQ(second.file(), file);
+
+    // A state kept as text in "val" is read too, and whatever else the file holds stays at the next save.
+    auto stored = second.state().createCopy();
+    micNode(stored).setProperty("value", 7, nullptr);
+    juce::XmlElement document("PROPERTIES");
+    auto* other = document.createNewChildElement("VALUE");
+    other->setAttribute("name", "window");
+    other->setAttribute("val", "10 20");
+    auto* state = document.createNewChildElement("VALUE");
+    state->setAttribute("name", "state");
+    state->setAttribute("val", stored.toXmlString());
+    const auto withOther = settingsIn("other-values");
+    ASSERT_TRUE(document.writeTo(withOther));
+
+    SettingsStore third(withOther);
+    EXPECT_EQ(readDouble(micNode(third.state()), "value", -1), 7);
+    micNode(third.state()).setProperty("value", 8, nullptr);
+    ASSERT_TRUE(third.saveState());
+    const auto written = juce::parseXML(withOther);
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(written->getChildByAttribute("name", "window")->getStringAttribute("val"), "10 20");
+    EXPECT_EQ(readDouble(micNode(SettingsStore(withOther).state()), "value", -1), 8);
 }
 
 TEST_F(SettingsStoreTest, WritesNothingForAnInvalidTreeOrWhereNoFileCanBe)
@@ -156,4 +276,12 @@ TEST_F(SettingsStoreTest, WritesNothingForAnInvalidTreeOrWhereNoFileCanBe)
     SettingsStore blocked(blocker.getChildFile("Strata.conf"));
     EXPECT_TRUE(isUsableTree(blocked.state()));
     EXPECT_FALSE(blocked.saveState());
+
+    // A store without a file: the preset, and nothing written anywhere.
+    const auto before = StrataTest::testHome().findChildFiles(juce::File::findFilesAndDirectories, true);
+    auto scratch = SettingsStore::withoutFile();
+    EXPECT_TRUE(isUsableTree(scratch->state()));
+    EXPECT_EQ(scratch->file(), juce::File());
+    EXPECT_FALSE(scratch->saveState());
+    EXPECT_EQ(StrataTest::testHome().findChildFiles(juce::File::findFilesAndDirectories, true), before);
 }
