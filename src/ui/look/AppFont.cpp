@@ -7,6 +7,8 @@
 
 #if JUCE_LINUX || JUCE_BSD
 #include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #endif
 
 namespace NsStrata
@@ -21,6 +23,26 @@ juce::File firstMatching(const juce::File& folder, const juce::String& pattern)
     // The system lists a folder in no particular order; name order keeps the choice the same everywhere.
     files.sort();
     return files.isEmpty() ? juce::File() : files.getFirst();
+}
+
+// The framework's FreeType typeface takes any bytes and fails on first use when they are not a font, so the
+// bytes are tried here first.
+bool isReadableFont(const juce::MemoryBlock& data)
+{
+#if JUCE_LINUX || JUCE_BSD
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0)
+        return false;
+    FT_Face face = nullptr;
+    const bool readable = FT_New_Memory_Face(library, static_cast<const FT_Byte*>(data.getData()),
+                                             (FT_Long) data.getSize(), 0, &face) == 0;
+    if (face != nullptr)
+        FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    return readable;
+#else
+    return data.getSize() > 4;
+#endif
 }
 
 #if JUCE_LINUX || JUCE_BSD
@@ -65,10 +87,9 @@ juce::File findFontFile(const juce::File& folder)
 std::optional<juce::Font> fontFromFile(const juce::File& file)
 {
     juce::MemoryBlock data;
-    if (!file.existsAsFile() || !file.loadFileAsData(data) || data.getSize() == 0)
+    if (!file.existsAsFile() || !file.loadFileAsData(data) || !isReadableFont(data))
         return std::nullopt;
     auto typeface = juce::Typeface::createSystemTypefaceFor(data.getData(), data.getSize());
-    // FreeType leaves the name empty when the bytes are not a font it can read.
     if (typeface == nullptr || typeface->getName().isEmpty())
         return std::nullopt;
     return juce::Font(typeface).withHeight(baseHeight);
