@@ -15,7 +15,7 @@ constexpr float pi = juce::MathConstants<float>::pi;
 constexpr float twoPi = juce::MathConstants<float>::twoPi;
 constexpr double textTolerance = 0.0001;
 // Marks closer than this (design pixels along the ring) would run into one another.
-constexpr float minMarkSpacing = 4.0f;
+constexpr float minMarkSpacing = 5.0f;
 } // namespace
 
 // The slider's own look: places the text box and the region the mouse maps onto, and sets the value text in

@@ -58,6 +58,7 @@ public:
     KnobSlider& slider() { return knobSlider; }
     const KnobSlider& slider() const { return knobSlider; }
     juce::Label& label() { return nameLabel; }
+    const juce::Label& label() const { return nameLabel; }
     bool isPressed() const { return pressed; }
     void setLabelOnTop(bool onTop);
     void setFractions(const Fractions& newFractions);
