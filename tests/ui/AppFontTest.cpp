@@ -115,4 +115,10 @@ TEST_F(AppFontTest, TheFontBesideTheProgramIsTheApplicationFontAndDrawsChinese)
 
     setUiScale(2.0f);
     EXPECT_FLOAT_EQ(scaledAppFont(13.0f).getHeight(), 26.0f);
+
+    // Message boxes and menus of the default look draw in it too.
+    useAppFontAsDefault();
+    const auto face = juce::LookAndFeel::getDefaultLookAndFeel().getTypefaceForFont(juce::Font(14.0f));
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->getName(), appFont().getTypefaceName());
 }

@@ -8,7 +8,6 @@
 #include "ui/controls/MappableButton.h"
 
 #include <map>
-#include <regex>
 #include <set>
 
 using namespace NsStrata;
@@ -22,6 +21,38 @@ class LanguageTest : public UiTest
 juce::String zh(const char* utf8)
 {
     return juce::String::fromUTF8(utf8);
+}
+
+/** The string literals of source text written as TRANS("..."), escapes kept as written. */
+std::set<std::string> transLiterals(const std::string& text)
+{
+    std::set<std::string> found;
+    const auto skipSpace = [&](std::size_t i)
+    {
+        while (i < text.size() && std::isspace((unsigned char) text[i]))
+            ++i;
+        return i;
+    };
+    for (auto at = text.find("TRANS"); at != std::string::npos; at = text.find("TRANS", at + 5))
+    {
+        auto i = skipSpace(at + 5);
+        if (i >= text.size() || text[i] != '(')
+            continue;
+        i = skipSpace(i + 1);
+        if (i >= text.size() || text[i] != '"')
+            continue;
+        std::string literal;
+        for (++i; i < text.size() && text[i] != '"'; ++i)
+        {
+            if (text[i] == '\\' && i + 1 < text.size())
+                literal += text[i++];
+            literal += text[i];
+        }
+        i = skipSpace(i + 1);
+        if (i < text.size() && text[i] == ')')
+            found.insert(literal);
+    }
+    return found;
 }
 } // namespace
 
@@ -148,14 +179,12 @@ TEST_F(LanguageTest, EveryTextPassedThroughTransHasAChineseTranslation)
 
     // Every TRANS("...") literal of the program's sources.
     std::set<std::string> literals;
-    const std::regex trans(R"re(TRANS\s*\(\s*"((?:[^"\\]|\\.)*)"\s*\))re");
     for (const auto& dir : {"src", "cli"})
         for (const auto& source : StrataTest::sourceDir().getChildFile(dir).findChildFiles(
                  juce::File::findFiles, true, "*.cpp;*.h"))
         {
-            const auto text = source.loadFileAsString().toStdString();
-            for (std::sregex_iterator it(text.begin(), text.end(), trans), end; it != end; ++it)
-                literals.insert((*it)[1].str());
+            const auto found = transLiterals(source.loadFileAsString().toStdString());
+            literals.insert(found.begin(), found.end());
         }
     ASSERT_FALSE(literals.empty()) << "no sources found under " << StrataTest::sourceDir().getFullPathName();
     for (const auto& literal : literals)

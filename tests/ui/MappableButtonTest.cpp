@@ -115,6 +115,17 @@ TEST_F(MappableButtonTest, NoiseReductionChoicesSetTheNodesQueueWhatChangedAndCo
         EXPECT_EQ(button.getToggleState(), c.enabledAfter == 1);
     }
 
+    // Nodes without an address are set but not queued.
+    resetOutgoingQueue();
+    MappableButton unaddressed("NOISE REDUCTION");
+    unaddressed.setComponentID("8");
+    unaddressed.boundNodes = {juce::ValueTree("PARAM"), juce::ValueTree("PARAM")};
+    click(unaddressed);
+    dialogs.choose(2);
+    EXPECT_EQ(readInt(unaddressed.boundNodes[0], Prop::value, -1), 1);
+    EXPECT_EQ(readInt(unaddressed.boundNodes[1], Prop::value, 0), -48);
+    EXPECT_TRUE(queuedIds().empty());
+
     // Dismissing the popup changes nothing; a button without nodes takes the choice on its face only.
     MappableButton bare("NOISE REDUCTION");
     bare.setComponentID("8");

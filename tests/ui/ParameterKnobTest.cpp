@@ -361,3 +361,31 @@ TEST_F(ParameterKnobTest, AccessibleTitleAndValueFollowTheLanguage)
     EXPECT_EQ(handler->getTitle(), juce::String::fromUTF8("话筒1"));
     EXPECT_EQ(knob->label().getText(), juce::String::fromUTF8("话筒1"));
 }
+
+TEST_F(ParameterKnobTest, AFocusRingShowsWhileTheKeyboardHoldsTheKnob)
+{
+    auto knob = makePanelKnob(PanelKnob::mic1);
+    auto& slider = knob->slider();
+    slider.setHideText(true);
+    knob->addToDesktop(0);
+    knob->setVisible(true);
+    knob->toFront(true);
+    slider.grabKeyboardFocus();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil(50);
+    if (!slider.hasKeyboardFocus(true))
+        GTEST_SKIP() << "the display gives no window the focus";
+
+    const auto ringPixel = [&]
+    {
+        const auto image = renderComponent(*knob);
+        const auto area = slider.drawingArea().toNearestInt() + slider.getPosition();
+        return image.getPixelAt(area.getX(), area.getCentreY());
+    };
+    EXPECT_LT(colourDistance(ringPixel(), juce::Colour(0xff87ceeb)), 60);
+    EXPECT_TRUE(slider.isValueTextShown()) << "a focused knob shows its value";
+
+    // Focus taken by a click shows no ring.
+    slider.focusGained(juce::Component::focusChangedByMouseClick);
+    EXPECT_GT(colourDistance(ringPixel(), juce::Colour(0xff87ceeb)), 60);
+    EXPECT_FALSE(slider.isValueTextShown());
+}

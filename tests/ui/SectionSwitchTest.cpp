@@ -155,6 +155,31 @@ TEST_F(SectionSwitchTest, ASwitchThatMayNotBeEnabledCanStillBeTurnedOff)
     EXPECT_TRUE(s->isOn());
 }
 
+TEST_F(SectionSwitchTest, NodesWithoutPropertiesOrAddressAreEditedButNeverQueued)
+{
+    juce::ValueTree bare("PARAM");
+    auto noAddress = node(18).createCopy();
+    noAddress.removeProperty(Prop::nrpn, nullptr);
+    auto s = makeSwitch(SwitchId::deEsser);
+    s->bindNodes({bare, noAddress});
+    EXPECT_FALSE(s->isOn()) << "no value reads as 0";
+    press(*s);
+    EXPECT_TRUE(s->isOn());
+    EXPECT_EQ(valueOf(bare), 127);
+    EXPECT_EQ(valueOf(noAddress), 127);
+    EXPECT_TRUE(queuedIds().empty());
+
+    // The section logic with missing nodes and controls without nodes.
+    auto shift = makePanelKnob(PanelKnob::shift);
+    MappableButton button("VR");
+    auto bgm = makeSwitch(SwitchId::bgmPitch);
+    bgm->setSection({{shift.get(), nullptr}, {&button, nullptr}, {nullptr}, nullptr});
+    press(*bgm);
+    press(*bgm);
+    EXPECT_FALSE(bgm->isOn());
+    EXPECT_TRUE(queuedIds().empty());
+}
+
 TEST_F(SectionSwitchTest, EveryBoundNodeFollowsAndTheSendOnceFlagHoldsBackOneChange)
 {
     auto lowCut = node(44), highCut = node(43);
@@ -368,6 +393,7 @@ TEST_F(SectionSwitchTest, TheTitleDimsWithItsSwitchAndTheSwitchDrawsItsState)
     ASSERT_NE(s, nullptr);
     s->attach(node(18), 1);
     EXPECT_EQ(title.label().findColour(juce::Label::textColourId), juce::Colour(0xffbbc3cc));
+    EXPECT_EQ(s->getTitle(), "DE-ESSER") << "the switch is named after its section";
 
     const auto inkOf = [&](juce::Colour wanted)
     {

@@ -1,7 +1,6 @@
 #include "MappableButton.h"
 
-#include "NodeValue.h"
-#include "device/OutgoingQueue.h"
+#include "BoundNodes.h"
 #include "model/StateTree.h"
 #include "ui/look/Dialogs.h"
 #include "ui/look/Language.h"
@@ -151,12 +150,12 @@ void MappableButton::applyNoiseReductionChoice(int choice)
         if (!boundNodes.isEmpty())
         {
             setNodeValue(boundNodes[0], after.enabled);
-            queueEntry(boundNodes[0], true, false);
+            queueForDevice(boundNodes[0], true, false);
         }
         if (after.enabled == 1 && boundNodes.size() > 1)
         {
             setNodeValue(boundNodes[1], after.threshold);
-            queueEntry(boundNodes[1], true, false);
+            queueForDevice(boundNodes[1], true, false);
         }
     }
     setToggleState(after.enabled == 1, juce::dontSendNotification);

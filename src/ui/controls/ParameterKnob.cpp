@@ -1,8 +1,6 @@
 #include "ParameterKnob.h"
 
-#include "NodeValue.h"
-#include "device/MessageFraming.h"
-#include "device/OutgoingQueue.h"
+#include "BoundNodes.h"
 #include "model/Catalogue.h"
 #include "model/Conversions.h"
 #include "model/KnobTable.h"
@@ -83,16 +81,12 @@ void ParameterKnob::setConversions(int paramId)
 
 juce::ValueTree ParameterKnob::node(int slot) const
 {
-    return slot >= 1 && slot <= nodes.size() ? nodes.getReference(slot - 1) : juce::ValueTree();
+    return nodeInSlot(nodes, slot);
 }
 
 void ParameterKnob::attach(const juce::ValueTree& newNode, int slot)
 {
-    if (slot >= 1 && slot <= nodes.size())
-        nodes.set(slot - 1, newNode);
-    else if (slot == nodes.size() + 1)
-        nodes.add(newNode);
-    else
+    if (!placeNode(nodes, newNode, slot))
         return;
     if (slot == activeSlot())
         refreshDisplay();
@@ -171,9 +165,7 @@ void ParameterKnob::edit()
         }
     }
     setNodeValue(target, v);
-    // A node the link would refuse (no device address) is shown but never queued.
-    if (hasValidAddress(target))
-        queueEntry(target, true, true);
+    queueForDevice(target, true, true);
     knobSlider.setTooltip({});
 }
 

@@ -1,10 +1,9 @@
 #include "SectionSwitch.h"
 
+#include "BoundNodes.h"
 #include "MappableButton.h"
-#include "NodeValue.h"
 #include "ParameterKnob.h"
 #include "device/LinkTexts.h"
-#include "device/OutgoingQueue.h"
 #include "model/StateTree.h"
 #include "ui/look/AppFont.h"
 #include "ui/look/Dialogs.h"
@@ -38,16 +37,12 @@ SectionSwitch::~SectionSwitch()
 
 juce::ValueTree SectionSwitch::node(int slot) const
 {
-    return slot >= 1 && slot <= nodes.size() ? nodes.getReference(slot - 1) : juce::ValueTree();
+    return nodeInSlot(nodes, slot);
 }
 
 void SectionSwitch::attach(const juce::ValueTree& newNode, int slot)
 {
-    if (slot >= 1 && slot <= nodes.size())
-        nodes.set(slot - 1, newNode);
-    else if (slot == nodes.size() + 1)
-        nodes.add(newNode);
-    else
+    if (!placeNode(nodes, newNode, slot))
         return;
     if (slot == 1)
     {
@@ -175,7 +170,7 @@ void SectionSwitch::writeNodes()
             continue;
         setNodeValue(bound, value);
         if (sendOnce)
-            queueEntry(bound, true, false);
+            queueForDevice(bound, true, false);
     }
     sendOnce = true;
 }
@@ -252,13 +247,13 @@ void SectionSwitch::moveButton(MappableButton& button, bool transition)
     {
         bound.setProperty(Prop::last, bound[Prop::value], nullptr);
         setNodeValue(bound, off);
-        queueEntry(bound, true, false);
+        queueForDevice(bound, true, false);
     }
     else if (on && current == off && bound.hasProperty(Prop::last) &&
              readDouble(bound, Prop::last, off) != off)
     {
         setNodeValue(bound, readDouble(bound, Prop::last, off));
-        queueEntry(bound, true, false);
+        queueForDevice(bound, true, false);
     }
 }
 
