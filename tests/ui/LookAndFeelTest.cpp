@@ -111,28 +111,33 @@ TEST_F(LookAndFeelTest, MenuFontsGrowWithTheUiScale)
 
 TEST_F(LookAndFeelTest, ConnectedEdgesHaveSquareCorners)
 {
-    const auto cornerIsSquare = [](const juce::Image& image, int x, int y)
-    { return colourDistance(image.getPixelAt(x, y), background) > 20; };
-
-    LookButton free("");
-    auto image = renderComponent(free.button, background);
-    EXPECT_FALSE(cornerIsSquare(image, 0, 0));
-    EXPECT_FALSE(cornerIsSquare(image, 79, 39));
-
-    LookButton left("");
-    left.button.setConnectedEdges(juce::Button::ConnectedOnLeft);
-    image = renderComponent(left.button, background);
-    EXPECT_TRUE(cornerIsSquare(image, 0, 0));
-    EXPECT_TRUE(cornerIsSquare(image, 0, 39));
-    EXPECT_FALSE(cornerIsSquare(image, 79, 0));
-    EXPECT_FALSE(cornerIsSquare(image, 79, 39));
-
-    LookButton topRight("");
-    topRight.button.setConnectedEdges(juce::Button::ConnectedOnTop);
-    image = renderComponent(topRight.button, background);
-    EXPECT_TRUE(cornerIsSquare(image, 0, 0));
-    EXPECT_TRUE(cornerIsSquare(image, 79, 0));
-    EXPECT_FALSE(cornerIsSquare(image, 0, 39));
+    struct Case
+    {
+        int edges;
+        bool topLeft, topRight, bottomLeft, bottomRight; // square corners
+    };
+    using B = juce::Button;
+    const Case cases[] = {
+        {0, false, false, false, false},
+        {B::ConnectedOnLeft, true, false, true, false},
+        {B::ConnectedOnRight, false, true, false, true},
+        {B::ConnectedOnTop, true, true, false, false},
+        {B::ConnectedOnBottom, false, false, true, true},
+        {B::ConnectedOnLeft | B::ConnectedOnBottom, true, false, true, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.edges);
+        LookButton b("");
+        b.button.setConnectedEdges(c.edges);
+        const auto image = renderComponent(b.button, background);
+        const auto square = [&](int x, int y)
+        { return colourDistance(image.getPixelAt(x, y), background) > 20; };
+        EXPECT_EQ(square(0, 0), c.topLeft);
+        EXPECT_EQ(square(79, 0), c.topRight);
+        EXPECT_EQ(square(0, 39), c.bottomLeft);
+        EXPECT_EQ(square(79, 39), c.bottomRight);
+    }
 }
 
 TEST_F(LookAndFeelTest, OutlineAndHighlightFollowTheButtonState)

@@ -1,13 +1,7 @@
 #pragma once
 // Controls on their own, bound to nodes of the shipped preset and the real outgoing queue, with dialogs that
 // record what they would show, and helpers that render a control into an image at a UI scale.
-#include "../model/PresetFixture.h"
-#include "device/Host.h"
-#include "device/LinkFlags.h"
-#include "device/LinkTexts.h"
-#include "device/OutgoingQueue.h"
-#include "model/Models.h"
-#include "model/StateTree.h"
+#include "../device/LinkFixture.h"
 #include "ui/controls/JinglePad.h"
 #include "ui/look/Dialogs.h"
 #include "ui/look/Language.h"
@@ -97,12 +91,7 @@ protected:
 
     static void resetAll()
     {
-        NsStrata::Host::deleteInstance();
-        NsStrata::linkFlags().reset();
-        NsStrata::linkTexts().reset();
-        NsStrata::pendingMeterLevel().reset();
-        NsStrata::resetOutgoingQueue();
-        NsStrata::selection().reset();
+        resetLink();
         NsStrata::resetLanguage();
         NsStrata::screenState().reset();
         NsStrata::padDragState().reset();

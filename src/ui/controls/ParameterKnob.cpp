@@ -1,6 +1,7 @@
 #include "ParameterKnob.h"
 
 #include "BoundNodes.h"
+#include "LabelText.h"
 #include "model/Catalogue.h"
 #include "model/Conversions.h"
 #include "model/KnobTable.h"
@@ -200,11 +201,7 @@ void ParameterKnob::setFractions(const Fractions& newFractions)
 void ParameterKnob::refreshTexts()
 {
     const auto shownName = TRANS(name);
-    const auto font = scaledAppFont(12.0f);
-    if (nameLabel.getText() != shownName)
-        nameLabel.setText(shownName, juce::dontSendNotification);
-    if (nameLabel.getFont() != font)
-        nameLabel.setFont(font);
+    updateLabel(nameLabel, shownName, scaledAppFont(12.0f));
     if (getTitle() != shownName)
     {
         setTitle(shownName);

@@ -1,5 +1,6 @@
 #include "SectionTitle.h"
 
+#include "LabelText.h"
 #include "ui/look/AppFont.h"
 #include "ui/look/Palette.h"
 #include "ui/look/ScreenState.h"
@@ -44,11 +45,7 @@ void SectionTitle::sectionSwitched(SectionSwitch& source, bool on)
 void SectionTitle::refreshTexts()
 {
     const auto shown = TRANS(sectionName);
-    const auto font = scaledAppFont(14.0f);
-    if (nameLabel.getText() != shown)
-        nameLabel.setText(shown, juce::dontSendNotification);
-    if (nameLabel.getFont() != font)
-        nameLabel.setFont(font);
+    updateLabel(nameLabel, shown, scaledAppFont(14.0f));
     if (sectionSwitch != nullptr && sectionSwitch->getTitle() != shown)
         sectionSwitch->setTitle(shown);
 }
