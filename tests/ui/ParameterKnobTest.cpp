@@ -389,3 +389,19 @@ TEST_F(ParameterKnobTest, AFocusRingShowsWhileTheKeyboardHoldsTheKnob)
     EXPECT_GT(colourDistance(ringPixel(), juce::Colour(0xff87ceeb)), 60);
     EXPECT_FALSE(slider.isValueTextShown());
 }
+
+TEST_F(ParameterKnobTest, KnobsCarryTheConversionsOfTheirFirstParameter)
+{
+    auto mic = makePanelKnob(PanelKnob::mic1);
+    EXPECT_EQ(mic->toDevice(-18), 1);
+    EXPECT_DOUBLE_EQ(mic->toDisplay(1), -18);
+    // The level display, never bound, converts as the level parameter does.
+    auto level = makePanelKnob(PanelKnob::levelDisplay);
+    EXPECT_EQ(level->toDevice(-48), 0);
+    EXPECT_EQ(level->toDevice(-20), 26);
+    // Without a parameter: rounding to the device, and the value itself.
+    ParameterKnob plain("Plain", 0, 10);
+    EXPECT_EQ(plain.toDevice(2.5), 3);
+    EXPECT_EQ(plain.toDevice(-4), 0);
+    EXPECT_DOUBLE_EQ(plain.toDisplay(7), 7);
+}
