@@ -1,0 +1,63 @@
+#include "Dialogs.h"
+
+namespace NsStrata
+{
+namespace
+{
+class PlatformDialogs : public Dialogs
+{
+public:
+    void showMessage(const juce::String& text) override
+    {
+        juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::NoIcon, {}, text);
+    }
+
+    void showMenu(const juce::PopupMenu& menu, juce::Component& target, juce::LookAndFeel* lookAndFeel,
+                  std::function<void(int)> onChosen) override
+    {
+        auto shown = menu;
+        shown.setLookAndFeel(lookAndFeel);
+        shown.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&target),
+                            [onChosen = std::move(onChosen)](int result)
+                            {
+                                if (onChosen)
+                                    onChosen(result);
+                            });
+    }
+
+    int runModalBox(const juce::String& title, const juce::String& message, const juce::String& buttonText,
+                    juce::LookAndFeel* lookAndFeel) override
+    {
+#if JUCE_MODAL_LOOPS_PERMITTED
+        juce::AlertWindow box(title, message, juce::MessageBoxIconType::NoIcon, nullptr);
+        if (lookAndFeel != nullptr)
+            box.setLookAndFeel(lookAndFeel);
+        box.addButton(buttonText, 1);
+        const int result = box.runModalLoop();
+        box.setLookAndFeel(nullptr);
+        return result;
+#else
+        juce::ignoreUnused(title, message, buttonText, lookAndFeel);
+        return 0;
+#endif
+    }
+};
+
+Dialogs*& replacement()
+{
+    static Dialogs* current = nullptr;
+    return current;
+}
+} // namespace
+
+Dialogs& dialogs()
+{
+    static PlatformDialogs platform;
+    return replacement() != nullptr ? *replacement() : platform;
+}
+
+void setDialogs(Dialogs* newDialogs)
+{
+    replacement() = newDialogs;
+}
+} // namespace NsStrata

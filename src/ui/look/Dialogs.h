@@ -1,0 +1,32 @@
+#pragma once
+// How the screen shows message boxes, popup menus and modal boxes. One process-wide instance; tests put in
+// their own, so that nothing waits on a native window.
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+
+namespace NsStrata
+{
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    /** A non-blocking message box with an empty title, no symbol and the default button. */
+    virtual void showMessage(const juce::String& text) = 0;
+
+    /** Shows menu at target, asynchronously, drawn with lookAndFeel (the default one when null). onChosen
+        gets the chosen item id, or 0 when the menu was dismissed. */
+    virtual void showMenu(const juce::PopupMenu& menu, juce::Component& target,
+                          juce::LookAndFeel* lookAndFeel, std::function<void(int)> onChosen) = 0;
+
+    /** A modal box with no symbol and one button (result 1, no shortcut keys); returns when it is closed. */
+    virtual int runModalBox(const juce::String& title, const juce::String& message,
+                            const juce::String& buttonText, juce::LookAndFeel* lookAndFeel) = 0;
+};
+
+/** The process-wide dialogs: the platform's own unless replaced. */
+Dialogs& dialogs();
+/** Replaces the dialogs (null: back to the platform's own). The replacement must outlive its use. */
+void setDialogs(Dialogs* replacement);
+} // namespace NsStrata
