@@ -46,6 +46,31 @@ public:
         boxes.push_back({title, message, buttonText, look});
         return 1;
     }
+    /** What the next chooser returns (juce::File() cancels), and what it was asked. */
+    juce::File nextChosenFile;
+    juce::StringArray chooserTitles;
+    juce::File chooseFileToOpen(const juce::String& title, const juce::String& pattern) override
+    {
+        chooserTitles.add(title + " " + pattern);
+        return nextChosenFile;
+    }
+    juce::File chooseFileToSave(const juce::String& title, const juce::String& pattern) override
+    {
+        chooserTitles.add(title + " " + pattern);
+        return nextChosenFile;
+    }
+    /** What the next text box answers: false cancels; otherwise its field holds nextText. */
+    bool nextTextAccepted = true;
+    juce::String nextText;
+    juce::StringArray textBoxes; // title, field id and the text it was pre-filled with
+    bool askText(const juce::String& title, const juce::String& fieldId, juce::String& text,
+                 const juce::String&, const juce::String&, juce::LookAndFeel*) override
+    {
+        textBoxes.add(title + "|" + fieldId + "|" + text);
+        if (nextTextAccepted)
+            text = nextText;
+        return nextTextAccepted;
+    }
 
     /** Chooses an item of the last menu shown. */
     void choose(int itemId)

@@ -41,6 +41,50 @@ public:
         return 0;
 #endif
     }
+
+    juce::File chooseFileToOpen(const juce::String& title, const juce::String& pattern) override
+    {
+#if JUCE_MODAL_LOOPS_PERMITTED
+        juce::FileChooser chooser(title, {}, pattern);
+        return chooser.browseForFileToOpen() ? chooser.getResult() : juce::File();
+#else
+        juce::ignoreUnused(title, pattern);
+        return {};
+#endif
+    }
+
+    juce::File chooseFileToSave(const juce::String& title, const juce::String& pattern) override
+    {
+#if JUCE_MODAL_LOOPS_PERMITTED
+        juce::FileChooser chooser(title, {}, pattern);
+        return chooser.browseForFileToSave(false) ? chooser.getResult() : juce::File();
+#else
+        juce::ignoreUnused(title, pattern);
+        return {};
+#endif
+    }
+
+    bool askText(const juce::String& title, const juce::String& fieldId, juce::String& text,
+                 const juce::String& okText, const juce::String& cancelText,
+                 juce::LookAndFeel* lookAndFeel) override
+    {
+#if JUCE_MODAL_LOOPS_PERMITTED
+        juce::AlertWindow box(title, {}, juce::MessageBoxIconType::NoIcon, nullptr);
+        if (lookAndFeel != nullptr)
+            box.setLookAndFeel(lookAndFeel);
+        box.addTextEditor(fieldId, text);
+        box.addButton(okText, 1);
+        box.addButton(cancelText, 2);
+        const bool ok = box.runModalLoop() == 1;
+        if (ok)
+            text = box.getTextEditorContents(fieldId);
+        box.setLookAndFeel(nullptr);
+        return ok;
+#else
+        juce::ignoreUnused(title, fieldId, text, okText, cancelText, lookAndFeel);
+        return false;
+#endif
+    }
 };
 
 Dialogs*& replacement()

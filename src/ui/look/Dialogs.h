@@ -23,6 +23,17 @@ public:
     /** A modal box with no symbol and one button (result 1, no shortcut keys); returns when it is closed. */
     virtual int runModalBox(const juce::String& title, const juce::String& message,
                             const juce::String& buttonText, juce::LookAndFeel* lookAndFeel) = 0;
+
+    /** The platform's file chooser for one file to open or to save (no warning about overwriting), modal;
+        a File that does not exist as a path (juce::File()) when the user cancels. */
+    virtual juce::File chooseFileToOpen(const juce::String& title, const juce::String& pattern) = 0;
+    virtual juce::File chooseFileToSave(const juce::String& title, const juce::String& pattern) = 0;
+
+    /** A modal box with one text field (fieldId, pre-filled with text) and the two buttons; true and the
+        field's text in text when it ends with the first button. */
+    virtual bool askText(const juce::String& title, const juce::String& fieldId, juce::String& text,
+                         const juce::String& okText, const juce::String& cancelText,
+                         juce::LookAndFeel* lookAndFeel) = 0;
 };
 
 /** The process-wide dialogs: the platform's own unless replaced. */
