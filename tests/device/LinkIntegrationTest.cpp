@@ -1,12 +1,7 @@
 // The real Host, poll tick, queue and decoder against the virtual mixer.
 #include "LinkFixture.h"
 
-#include "device/DevicePollTimer.h"
-#include "device/IncomingHandOff.h"
-#include "device/MessageFraming.h"
-#include "device/MessagePump.h"
 #include "device/MidiInputHandler.h"
-#include "sim/VirtualMixer.h"
 
 using namespace NsStrata;
 
@@ -46,15 +41,12 @@ protected:
     void TearDown() override
     {
         timer.reset();
+        EXPECT_TRUE(sawNoProtocolError(*mixer));
         LinkTest::TearDown();
     }
 
     /** One poll tick, then whatever the mixer sent since is applied. */
-    void tick()
-    {
-        timer->tick();
-        host().incoming().applyPending();
-    }
+    void tick() { pacedTick(*timer, *mixer); }
 
     /** The messages the mixer took since the last call, as hex. */
     juce::StringArray taken()
@@ -174,7 +166,7 @@ TEST_F(LinkIntegrationTest, AReportedValueUpdatesTheTreeAndIsNotSentBack)
     const int refreshes = listener.refreshes;
 
     mixer->turnKnob(21, 74); // +5 dB
-    host().incoming().applyPending();
+    settle(*mixer);
     EXPECT_DOUBLE_EQ((double) node(21)[Prop::value], 5);
     EXPECT_FALSE(linkFlags().sendingGate);
     EXPECT_TRUE(linkFlags().deviceEdited);
@@ -198,7 +190,7 @@ TEST_F(LinkIntegrationTest, JinglePlayReachesThePads)
     mixer->reportJingle(2, true);
     mixer->reportJingle(2, false);
     mixer->reportJingle(12, true);
-    host().incoming().applyPending();
+    settle(*mixer);
     const std::vector<RecordingListener::Pad> expected = {{2, true}, {2, false}};
     EXPECT_EQ(listener.pads, expected);
 }
@@ -240,6 +232,7 @@ TEST_F(LinkIntegrationTest, OnlyTheFirstPortPairOfTheDeviceOpens)
     ASSERT_TRUE(host().hasConnection());
     EXPECT_EQ(host().midiConnection()->pairCount(), 1);
     EXPECT_EQ(host().midiConnection()->currentOutputName(), "Brio");
+    EXPECT_EQ(linkTexts().firmwareVersion, "1.05") << "the pair opened is the device's own";
 }
 
 TEST_F(LinkIntegrationTest, NoDeviceMeansNoConnectionAndTheDisconnectedTitle)
@@ -281,7 +274,7 @@ TEST_F(LinkIntegrationTest, BusyConnectionAndOtherModelsChangeNothing)
     linkFlags().deviceEdited = false;
     const auto synced = tree().toXmlString();
     mixer->sendRaw({0xF0, 0x00, 0x02, 0x4E, /*Ardent*/ 0x20, 0x2E, 0x7B, 0x1C, 0x01, 0xF7});
-    host().incoming().applyPending();
+    settle(*mixer);
     EXPECT_EQ(tree().toXmlString(), synced);
     EXPECT_FALSE(linkFlags().deviceEdited);
 
@@ -306,6 +299,7 @@ TEST_F(LinkIntegrationTest, TheRealTimerPacesEveryMessage)
         pumpMessagesFor(10);
     timer->stopTimer();
     ASSERT_TRUE(linkFlags().synchronised);
+    mixer->waitUntilIdle();
 
     const auto all = mixer->received();
     ASSERT_EQ(all.size(), 8u);
