@@ -69,16 +69,25 @@ bool Host::connect(bool recreate, bool enabled, const NumberFilter& modelFilter,
 {
     if (!enabled)
     {
+        linkClosed = true;
         if (connection != nullptr)
             connection->closeAll();
         return false;
     }
+    linkClosed = false;
     if (recreate || connection == nullptr)
     {
         connection.reset(); // the old ports close before the new ones open
-        connection = std::make_unique<MidiInputHandler>(*backend, *handOff);
+        connection = std::make_unique<MidiInputHandler>(*backend, *handOff, [this] { return !linkClosed; });
     }
     return connection->scan(modelFilter, portFilter);
+}
+
+void Host::closeLink()
+{
+    linkFlags().autoConnect = false;
+    connect(false, false, MidiInputHandler::defaultModelFilter, MidiInputHandler::defaultPortFilter);
+    listener = nullptr;
 }
 
 bool Host::sendToDevice(const MidiBytes& message)
@@ -119,8 +128,9 @@ void Host::flushQueue()
         // The connection may have been closed, or the device pulled, during the last pause.
         if (!sendToDevice(message))
             return;
-        pumpMessagesFor((float) pauseAfterType(type));
-        pumpMessagesFor(50);
+        // Once the application quits the loop no longer pauses, and the rest would go out at once.
+        if (!pumpMessagesFor((float) pauseAfterType(type)) || !pumpMessagesFor(50) || linkClosed)
+            return;
     }
 }
 } // namespace NsStrata

@@ -72,6 +72,38 @@ protected:
 
     static bool queueIsEmpty() { return outgoingQueue().getNumChildren() == 0; }
 
+    /** Runs a tick into which the main screen's teardown (link closed, poll timer deleted) arrives: in the
+        message loop the flush runs after its third message, or between the two scans of a reconnection. */
+    void closeDuringTheTick(bool duringScan)
+    {
+        bool closed = false;
+        int sent = 0, openedAfter = 0, sentAfter = 0;
+        mixer->setProgramActionHook(
+            [&](VirtualMixer::ProgramAction action)
+            {
+                const bool opened = action == VirtualMixer::ProgramAction::portOpened;
+                if (closed)
+                    ++(opened ? openedAfter : sentAfter);
+                else if (duringScan ? opened : (!opened && ++sent == 3))
+                    juce::MessageManager::callAsync(
+                        [&]
+                        {
+                            host().closeLink();
+                            timer.reset();
+                            closed = true;
+                        });
+            });
+        auto& ticking = *timer;
+        pacedTick(ticking, *mixer);
+        mixer->setProgramActionHook(nullptr);
+
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(openedAfter, 0);
+        EXPECT_EQ(sentAfter, 0);
+        EXPECT_EQ(mixer->openPortCount(), 0);
+        EXPECT_EQ(host().linkListener(), nullptr);
+    }
+
     /** Queues the EQ fader at these values as the panel would, one copy each. */
     static void queueEdits(std::initializer_list<int> values)
     {
@@ -222,6 +254,22 @@ TEST_F(LinkIntegrationTest, UnpluggingDuringAFlushDropsTheRestAndReplugSynchroni
     const juce::StringArray rest = {dumpRequest(32), modeSelector(0)};
     EXPECT_EQ(taken(), rest);
     EXPECT_FALSE(listener.titles[listener.titles.size() - 1].contains("disconnected"));
+}
+
+TEST_F(LinkIntegrationTest, TheMainScreenGoingDuringAFlushEndsTheTickThere)
+{
+    synchronise();
+    queueEdits({1, 2, 3, 4, 5, 6});
+    closeDuringTheTick(false);
+}
+
+TEST_F(LinkIntegrationTest, TheMainScreenGoingDuringAScanEndsTheTickWithNoPortOpen)
+{
+    synchronise();
+    mixer->unplug();
+    tick();
+    mixer->plugIn();
+    closeDuringTheTick(true);
 }
 
 TEST_F(LinkIntegrationTest, OnlyTheFirstPortPairOfTheDeviceOpens)
