@@ -10,6 +10,7 @@
 #include "model/Models.h"
 #include "model/StateTree.h"
 
+#include <cmath>
 #include <mutex>
 
 namespace NsStrata
@@ -92,8 +93,18 @@ void Host::closeLink()
 
 bool Host::sendToDevice(const MidiBytes& message)
 {
-    auto* output = connection != nullptr ? connection->currentOutput() : nullptr;
-    return output != nullptr && output->send(message);
+    const auto output = [this] { return connection != nullptr ? connection->currentOutput() : nullptr; };
+    if (output() == nullptr)
+        return false;
+    // Direct sends and the flush each pause after their own messages, but run the message loop while they
+    // do, where the other may send: whoever sends next waits out the rest of the pause.
+    for (double left; (left = quietUntilMs - juce::Time::getMillisecondCounterHiRes()) > 0;)
+        if (!pumpMessagesFor((float) std::ceil(left)) || linkClosed || output() == nullptr)
+            return false;
+    if (!output()->send(message))
+        return false;
+    quietUntilMs = juce::Time::getMillisecondCounterHiRes() + quietTimeAfter(message);
+    return true;
 }
 
 void Host::flushQueue()

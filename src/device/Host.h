@@ -51,7 +51,10 @@ public:
     bool hasConnection() const { return connection != nullptr; }
     MidiInputHandler* midiConnection() const { return connection.get(); }
 
-    /** Sends one message at once on the current output; false when there is none. */
+    /** Sends one message on the current output; false when there is none. Should the device still be owed
+        the quiet time of the message before (a mode block sent during a flush's pause, a flush that starts
+        during a mode block's), the message loop runs until it has passed; false when the link closes or
+        the application quits meanwhile. */
     bool sendToDevice(const MidiBytes& message);
     /** Sends up to six queued entries, each followed by its pause. The rest of the batch is dropped when the
         link is closed, or the application quits, during a pause. */
@@ -69,5 +72,6 @@ private:
     std::unique_ptr<MidiInputHandler> connection;
     LinkListener* listener = nullptr;
     bool linkClosed = false; // since the last connect with enabled false; message thread
+    double quietUntilMs = 0; // when the device may take the next message (monotonic); message thread
 };
 } // namespace NsStrata

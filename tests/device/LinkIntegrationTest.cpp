@@ -1,7 +1,10 @@
 // The real Host, poll tick, queue and decoder against the virtual mixer.
 #include "LinkFixture.h"
 
+#include "config/ModeBlock.h"
 #include "device/MidiInputHandler.h"
+
+#include <utility>
 
 using namespace NsStrata;
 
@@ -188,6 +191,44 @@ TEST_F(LinkIntegrationTest, EditsGoOutOnTheNextTicksSixAtATimeAndPaced)
     }
     EXPECT_EQ(mixer->deviceValueOf(21, 1), g0(6));
     EXPECT_TRUE(linkFlags().sendIndicator);
+}
+
+TEST_F(LinkIntegrationTest, AModeBlockSentBetweenQueuedMessagesKeepsTheDevicesQuietTimes)
+{
+    // A user action run in the flush's pause after the first of two messages sends a copied mode; then a
+    // tick fires during a mode block's own pause and flushes one more.
+    synchronise();
+    const auto block = buildModeBlock(childWithId(modelNode(tree(), brio), 4), ModeBlockAction::copiedMode);
+    queueEdits({1, 2});
+    bool sentBlock = false;
+    mixer->setProgramActionHook(
+        [&](VirtualMixer::ProgramAction)
+        {
+            if (!std::exchange(sentBlock, true))
+                juce::MessageManager::callAsync(
+                    [&]
+                    {
+                        if (host().sendToDevice(block))
+                            pumpMessagesFor(50);
+                    });
+        });
+    tick();
+    mixer->setProgramActionHook(nullptr);
+
+    queueEdits({3});
+    juce::MessageManager::callAsync([this] { timer->tick(); });
+    ASSERT_TRUE(host().sendToDevice(block));
+    pumpMessagesFor(50);
+    settle(*mixer);
+
+    const auto all = mixer->received();
+    ASSERT_GE(all.size(), 5u);
+    const auto last = all.end() - 5;
+    EXPECT_EQ(std::vector<std::size_t>({last[0].bytes.size(), last[1].bytes.size(), last[2].bytes.size(),
+                                        last[3].bytes.size(), last[4].bytes.size()}),
+              std::vector<std::size_t>({10, 61, 10, 61, 10}));
+    for (auto m = last + 1; m != all.end(); ++m)
+        EXPECT_GE(m->ms - (m - 1)->ms, 50.0) << "message " << (m - all.begin());
 }
 
 TEST_F(LinkIntegrationTest, AReportedValueUpdatesTheTreeAndIsNotSentBack)
