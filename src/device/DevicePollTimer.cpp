@@ -39,7 +39,15 @@ DevicePollTimer::~DevicePollTimer()
 
 void DevicePollTimer::start()
 {
-    linkFlags().autoConnect = true; // a main screen before this one may have switched it off
+    // A main screen before this one may have closed the link: it connects again on the first tick, with the
+    // whole start-up exchange.
+    auto& flags = linkFlags();
+    flags.autoConnect = true;
+    if (host.isLinkClosed())
+    {
+        flags.synchronised = false;
+        flags.deviceListChanged = true;
+    }
     nextTickDue = juce::Time::getMillisecondCounterHiRes() + firstDelayMs;
     startTimer(firstDelayMs);
 }

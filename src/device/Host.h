@@ -47,6 +47,8 @@ public:
     /** The main screen's teardown of the link: no more automatic connecting, every port and the link closed
         (see connect), and no listener. Safe to call from inside a poll tick that is running the loop. */
     void closeLink();
+    /** The link was closed (connect with enabled false) and not connected since. */
+    bool isLinkClosed() const { return linkClosed; }
     /** A MIDI connection exists (it may have no open port). */
     bool hasConnection() const { return connection != nullptr; }
     MidiInputHandler* midiConnection() const { return connection.get(); }

@@ -105,6 +105,13 @@ protected:
         EXPECT_EQ(sentAfter, 0);
         EXPECT_EQ(mixer->openPortCount(), 0);
         EXPECT_EQ(host().linkListener(), nullptr);
+
+        taken();
+        timer = std::make_unique<DevicePollTimer>(host());
+        timer->start();
+        timer->stopTimer();
+        tick();
+        EXPECT_EQ(taken(), firstBatch()) << "the next main screen's poll connects again, from the start";
     }
 
     /** Queues the EQ fader at these values as the panel would, one copy each. */
