@@ -189,41 +189,53 @@ bool VirtualMixer::isOwnPort(const juce::String& name) const
     return modelIdForPortName(name) == model && portNumberOf(name) == 1;
 }
 
+// Under the lock.
+juce::Array<PortInfo> VirtualMixer::listed(const juce::StringArray& names, const juce::String& prefix) const
+{
+    juce::Array<PortInfo> list;
+    if (plugged)
+        for (int i = 0; i < names.size(); ++i)
+            list.add({names[i], prefix + juce::String(i)});
+    return list;
+}
+
+// Under the lock. The generation a port opened by this identifier lives in: the current one for the
+// device's own port (the first one named after its model), -1 for any other listed port, which opens but
+// leads nowhere; nothing when the identifier names no listed port.
+std::optional<int> VirtualMixer::generationOf(const juce::String& identifier, const juce::StringArray& names,
+                                              const juce::String& prefix) const
+{
+    const int index = identifier.substring(prefix.length()).getIntValue();
+    if (!plugged || !identifier.startsWith(prefix) || index < 0 || index >= names.size())
+        return std::nullopt;
+    for (int i = 0; i < names.size(); ++i)
+        if (isOwnPort(names[i]))
+            return i == index ? generation : -1;
+    return -1;
+}
+
 juce::Array<PortInfo> VirtualMixer::inputs()
 {
     std::lock_guard<std::mutex> guard(lock);
-    juce::Array<PortInfo> list;
-    if (plugged)
-        for (int i = 0; i < inputNames.size(); ++i)
-            list.add({inputNames[i], "in:" + juce::String(i)});
-    return list;
+    return listed(inputNames, "in:");
 }
 
 juce::Array<PortInfo> VirtualMixer::outputs()
 {
     std::lock_guard<std::mutex> guard(lock);
-    juce::Array<PortInfo> list;
-    if (plugged)
-        for (int i = 0; i < outputNames.size(); ++i)
-            list.add({outputNames[i], "out:" + juce::String(i)});
-    return list;
+    return listed(outputNames, "out:");
 }
 
-// Only the device's own pair talks; any other listed port opens but leads nowhere.
 std::unique_ptr<InputPort> VirtualMixer::openInput(const juce::String& identifier, IncomingSink& sink)
 {
     std::unique_ptr<InputPort> port;
     {
         std::lock_guard<std::mutex> guard(lock);
-        const int index = identifier.startsWith("in:") ? identifier.substring(3).getIntValue() : -1;
-        if (!plugged || !identifier.startsWith("in:") || index < 0 || index >= inputNames.size())
-            return nullptr;
-        int own = -1;
-        for (int i = 0; i < inputNames.size() && own < 0; ++i)
-            own = isOwnPort(inputNames[i]) ? i : -1;
-        port = std::make_unique<Input>(*this, sink, index == own ? generation : -1);
+        if (const auto portGeneration = generationOf(identifier, inputNames, "in:"))
+            port = std::make_unique<Input>(*this, sink, *portGeneration);
     }
-    tellProgram(ProgramAction::portOpened);
+    if (port != nullptr)
+        tellProgram(ProgramAction::portOpened);
     return port;
 }
 
@@ -232,15 +244,11 @@ std::unique_ptr<OutputPort> VirtualMixer::openOutput(const juce::String& identif
     std::unique_ptr<OutputPort> port;
     {
         std::lock_guard<std::mutex> guard(lock);
-        const int index = identifier.startsWith("out:") ? identifier.substring(4).getIntValue() : -1;
-        if (!plugged || !identifier.startsWith("out:") || index < 0 || index >= outputNames.size())
-            return nullptr;
-        int own = -1;
-        for (int i = 0; i < outputNames.size() && own < 0; ++i)
-            own = isOwnPort(outputNames[i]) ? i : -1;
-        port = std::make_unique<Output>(*this, index == own ? generation : -1);
+        if (const auto portGeneration = generationOf(identifier, outputNames, "out:"))
+            port = std::make_unique<Output>(*this, *portGeneration);
     }
-    tellProgram(ProgramAction::portOpened);
+    if (port != nullptr)
+        tellProgram(ProgramAction::portOpened);
     return port;
 }
 

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -137,6 +138,9 @@ private:
     void deliverNow(const Outgoing& item);
     void tellProgram(ProgramAction action);
     bool isOwnPort(const juce::String& name) const;
+    juce::Array<PortInfo> listed(const juce::StringArray& names, const juce::String& prefix) const;
+    std::optional<int> generationOf(const juce::String& identifier, const juce::StringArray& names,
+                                    const juce::String& prefix) const;
     void storeValue(int address, uint32_t value);
     void storeModeBlock(const MidiBytes& bytes);
     MidiBytes identityReply() const;
