@@ -16,7 +16,6 @@ juce::String dumpRequest(int code)
 {
     return toHex({0xF0, 0x00, 0x02, 0x4E, 0x20, 0x13, 0x7B, 0x7B, uint8_t(code), 0xF7});
 }
-juce::String dumpRequest(int code);
 /** What the first tick after plugging in sends: the identity request and the first five dump requests. */
 juce::StringArray firstBatch()
 {
