@@ -88,12 +88,15 @@ void benchSync(const juce::ValueTree& preset)
         const auto t = runVirtualSync(mixer, preset);
         if (!t.ok)
         {
-            std::printf("sync %d: did not synchronise\n", model);
+            std::printf("sync %d: did not synchronise cleanly (%d protocol errors)\n", model,
+                        t.protocolErrors.size());
+            for (const auto& error : t.protocolErrors)
+                std::printf("  %s\n", error.toRawUTF8());
             continue;
         }
         std::printf(
             "sync %d: selector after %.1f ms, floor %d ms, ratio %.3f (target <= 1.2); connected %.1f ms, "
-            "synchronised %.1f ms, %d sent, %d received\n",
+            "synchronised %.1f ms, %d sent, %d received, 0 protocol errors\n",
             model, t.selectorMs, t.floorMs, t.selectorMs / t.floorMs, t.connectedMs, t.synchronisedMs, t.sent,
             t.received);
     }

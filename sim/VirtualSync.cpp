@@ -56,7 +56,10 @@ SyncTimes runVirtualSync(const std::shared_ptr<VirtualMixer>& mixer, const juce:
         }
     }
     timer.stopTimer();
+    mixer->waitUntilIdle();
     times.received = mixer->deliveredCount() - deliveredBefore;
+    times.protocolErrors = mixer->protocolErrors();
+    times.ok = times.ok && times.protocolErrors.isEmpty();
     host.setPortBackend(nullptr);
     return times;
 }

@@ -9,13 +9,14 @@ namespace NsStrata
 {
 struct SyncTimes
 {
-    bool ok = false;        // synchronised and the selector arrived before the time ran out
+    bool ok = false;        // synchronised, the selector arrived in time and the mixer saw no protocol error
     double connectedMs = 0; // the first request reached the mixer
     double synchronisedMs = 0;
     double selectorMs = 0; // the mode selector reached the mixer
     int sent = 0;          // messages the mixer received
     int received = 0;      // messages the mixer sent
     int floorMs = 0;
+    juce::StringArray protocolErrors; // what the mixer found wrong with the exchange
 };
 
 /** Uses the Host singleton (its backend becomes the mixer, its state tree a copy of the preset, the selected

@@ -39,6 +39,15 @@ DevicePollTimer::~DevicePollTimer()
 
 void DevicePollTimer::start()
 {
+    // A main screen before this one may have closed the link: it connects again on the first tick, with the
+    // whole start-up exchange.
+    auto& flags = linkFlags();
+    flags.autoConnect = true;
+    if (host.isLinkClosed())
+    {
+        flags.synchronised = false;
+        flags.deviceListChanged = true;
+    }
     nextTickDue = juce::Time::getMillisecondCounterHiRes() + firstDelayMs;
     startTimer(firstDelayMs);
 }
@@ -53,8 +62,11 @@ void DevicePollTimer::timerCallback()
         startTimer(juce::jmax(1, (int) std::ceil(early)));
         return;
     }
+    const juce::WeakReference<DevicePollTimer> self(this);
     stopTimer();
     tick();
+    if (self == nullptr)
+        return;
     nextTickDue = juce::Time::getMillisecondCounterHiRes() + intervalMs;
     startTimer(intervalMs);
 }
@@ -73,10 +85,13 @@ bool DevicePollTimer::checkDevices()
     if (!(flags.deviceListChanged || flags.handshakePending) || flags.synchronised)
         return false;
 
+    const juce::WeakReference<DevicePollTimer> self(this);
     const int deviceModel = selection().deviceModel;
     const bool ok = host.connect(
         true, flags.autoConnect, [deviceModel](int n) { return isSupportedModel(n) || n == deviceModel; },
         [](int port) { return port == 1; });
+    if (self == nullptr)
+        return false;
     if (!ok)
     {
         if (auto* listener = host.linkListener())
@@ -168,8 +183,13 @@ void DevicePollTimer::queueModeSelectorOnce()
 
 void DevicePollTimer::tick()
 {
+    // Scanning and flushing run the message loop, and so may listener calls: whatever this timer does after
+    // one of them first makes sure it still exists.
+    const juce::WeakReference<DevicePollTimer> self(this);
     auto& flags = linkFlags();
     const bool connectedNow = checkDevices();
+    if (self == nullptr)
+        return;
 
     juce::String title;
     auto* connection = host.midiConnection();
@@ -193,6 +213,8 @@ void DevicePollTimer::tick()
     linkTexts().windowTitle = title;
     if (auto* listener = host.linkListener())
         listener->setWindowTitle(title);
+    if (self == nullptr)
+        return;
 
     flags.receiveIndicator = false;
     flags.sendIndicator = false;
@@ -210,10 +232,16 @@ void DevicePollTimer::tick()
     }
     if (auto* listener = host.linkListener())
         listener->setCoverLabelVisible(!flags.deviceViewShown);
+    if (self == nullptr)
+        return;
 
     refreshScreen(connectedNow);
+    if (self == nullptr)
+        return;
     if (flags.linkUp)
         checkPortAndFlush();
+    if (self == nullptr)
+        return;
     queueModeSelectorOnce();
 }
 

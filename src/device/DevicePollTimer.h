@@ -16,11 +16,12 @@ public:
     explicit DevicePollTimer(Host& host);
     ~DevicePollTimer() override;
 
-    /** Starts polling; the first tick comes after firstDelayMs. */
+    /** Starts polling, connecting on its own again; the first tick comes after firstDelayMs. */
     void start();
     /** Stops the timer for the length of the tick, so ticks never nest. */
     void timerCallback() override;
-    /** One tick without touching the timer (tests drive it this way). */
+    /** One tick without touching the timer (tests drive it this way). The tick runs the message loop while
+        it scans and flushes; should its owner delete the timer there, the tick ends without touching it. */
     void tick();
 
 private:
@@ -32,6 +33,8 @@ private:
 
     Host& host;
     double nextTickDue = 0; // monotonic ms
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE(DevicePollTimer)
 };
 
 /** The least time from start until the mode selector goes out after a connection, in ms: the first tick, the

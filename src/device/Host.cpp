@@ -10,6 +10,7 @@
 #include "model/Models.h"
 #include "model/StateTree.h"
 
+#include <cmath>
 #include <mutex>
 
 namespace NsStrata
@@ -79,22 +80,41 @@ bool Host::connect(bool recreate, bool enabled, const NumberFilter& modelFilter,
 {
     if (!enabled)
     {
+        linkClosed = true;
         if (connection != nullptr)
             connection->closeAll();
         return false;
     }
+    linkClosed = false;
     if (recreate || connection == nullptr)
     {
         connection.reset(); // the old ports close before the new ones open
-        connection = std::make_unique<MidiInputHandler>(*backend, *handOff);
+        connection = std::make_unique<MidiInputHandler>(*backend, *handOff, [this] { return !linkClosed; });
     }
     return connection->scan(modelFilter, portFilter);
 }
 
+void Host::closeLink()
+{
+    linkFlags().autoConnect = false;
+    connect(false, false, MidiInputHandler::defaultModelFilter, MidiInputHandler::defaultPortFilter);
+    listener = nullptr;
+}
+
 bool Host::sendToDevice(const MidiBytes& message)
 {
-    auto* output = connection != nullptr ? connection->currentOutput() : nullptr;
-    return output != nullptr && output->send(message);
+    const auto output = [this] { return connection != nullptr ? connection->currentOutput() : nullptr; };
+    if (output() == nullptr)
+        return false;
+    // Direct sends and the flush each pause after their own messages, but run the message loop while they
+    // do, where the other may send: whoever sends next waits out the rest of the pause.
+    for (double left; (left = quietUntilMs - juce::Time::getMillisecondCounterHiRes()) > 0;)
+        if (!pumpMessagesFor((float) std::ceil(left)) || linkClosed || output() == nullptr)
+            return false;
+    if (!output()->send(message))
+        return false;
+    quietUntilMs = juce::Time::getMillisecondCounterHiRes() + quietTimeAfter(message);
+    return true;
 }
 
 void Host::flushQueue()
@@ -129,8 +149,9 @@ void Host::flushQueue()
         // The connection may have been closed, or the device pulled, during the last pause.
         if (!sendToDevice(message))
             return;
-        pumpMessagesFor((float) pauseAfterType(type));
-        pumpMessagesFor(50);
+        // Once the application quits the loop no longer pauses, and the rest would go out at once.
+        if (!pumpMessagesFor((float) pauseAfterType(type)) || !pumpMessagesFor(50) || linkClosed)
+            return;
     }
 }
 } // namespace NsStrata

@@ -43,16 +43,26 @@ public:
     LinkListener* linkListener() const { return listener; }
 
     /** Opens the ports that pass the filters, replacing the connection when recreate is set or there is none.
-        With enabled false it only closes every port. True when a pair is open. */
+        With enabled false it closes every port and the link: a scan or a flush that is pausing in the message
+        loop meanwhile opens and sends nothing more. True when a pair is open. */
     bool connect(bool recreate, bool enabled, const NumberFilter& modelFilter,
                  const NumberFilter& portFilter);
+    /** The main screen's teardown of the link: no more automatic connecting, every port and the link closed
+        (see connect), and no listener. Safe to call from inside a poll tick that is running the loop. */
+    void closeLink();
+    /** The link was closed (connect with enabled false) and not connected since. */
+    bool isLinkClosed() const { return linkClosed; }
     /** A MIDI connection exists (it may have no open port). */
     bool hasConnection() const { return connection != nullptr; }
     MidiInputHandler* midiConnection() const { return connection.get(); }
 
-    /** Sends one message at once on the current output; false when there is none. */
+    /** Sends one message on the current output; false when there is none. Should the device still be owed
+        the quiet time of the message before (a mode block sent during a flush's pause, a flush that starts
+        during a mode block's), the message loop runs until it has passed; false when the link closes or
+        the application quits meanwhile. */
     bool sendToDevice(const MidiBytes& message);
-    /** Sends up to six queued entries, each followed by its pause. */
+    /** Sends up to six queued entries, each followed by its pause. The rest of the batch is dropped when the
+        link is closed, or the application quits, during a pause. */
     void flushQueue();
 
     /** Applies, in arrival order, what the input ports delivered. Message thread. */
@@ -66,5 +76,7 @@ private:
     std::unique_ptr<IncomingHandOff> handOff;
     std::unique_ptr<MidiInputHandler> connection;
     LinkListener* listener = nullptr;
+    bool linkClosed = false; // since the last connect with enabled false; message thread
+    double quietUntilMs = 0; // when the device may take the next message (monotonic); message thread
 };
 } // namespace NsStrata

@@ -44,6 +44,12 @@ int spacingAfterType(int type)
     return isSentType(type) ? pauseAfterType(type) + 50 : 0;
 }
 
+int quietTimeAfter(const MidiBytes& message)
+{
+    const auto poll = meterPoll(message.size() == 9 ? message[4] * 128 + message[5] : 0);
+    return message == poll ? 2 : 50;
+}
+
 bool hasValidAddress(const juce::ValueTree& entry)
 {
     // Without this check a missing address would go out as 00 7F and reach whatever lives there.

@@ -23,6 +23,9 @@ bool lightsSendIndicator(int type);
 int pauseAfterType(int type);
 /** The whole pause between a message of this type and the next queued one, in ms. */
 int spacingAfterType(int type);
+/** How long the device needs after any message before it takes the next, in ms: 2 after the meter poll,
+    50 after everything else. */
+int quietTimeAfter(const MidiBytes& message);
 
 /** True when "nrpn" is present and both of its bytes are 7-bit. */
 bool hasValidAddress(const juce::ValueTree& entry);

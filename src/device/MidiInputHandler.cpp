@@ -7,7 +7,8 @@
 
 namespace NsStrata
 {
-Host::MidiInputHandler::MidiInputHandler(PortBackend& b, IncomingHandOff& h) : backend(b), handOff(h)
+Host::MidiInputHandler::MidiInputHandler(PortBackend& b, IncomingHandOff& h, MayOpen m)
+    : backend(b), handOff(h), mayOpen(std::move(m))
 {
     scan(defaultModelFilter, defaultPortFilter);
 }
@@ -35,8 +36,13 @@ void Host::MidiInputHandler::closeAll()
 
 bool Host::MidiInputHandler::scan(const NumberFilter& modelFilter, const NumberFilter& portFilter)
 {
-    pumpMessagesFor(3);
+    const juce::WeakReference<MidiInputHandler> self(this);
+    const bool loopRuns = pumpMessagesFor(3);
+    if (self == nullptr)
+        return false;
     closeAll();
+    if (!loopRuns || (mayOpen && !mayOpen()))
+        return false;
     const auto outs = backend.outputs();
     const auto ins = backend.inputs();
     const auto outNames = portNames(outs);

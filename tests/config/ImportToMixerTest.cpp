@@ -75,6 +75,7 @@ TEST(ImportToMixer, MixerHoldsEveryModeOfTheFile)
         }
     }
 
+    EXPECT_EQ(mixer->protocolErrors().joinIntoString("\n"), "") << "protocol errors";
     ASSERT_EQ(outgoingQueue().getNumChildren(), 1);
     EXPECT_EQ(readInt(outgoingQueue().getChild(0), Prop::id, 0), ParamId::modeSelector);
     EXPECT_EQ(readInt(outgoingQueue().getChild(0), Prop::value, -1), 4);

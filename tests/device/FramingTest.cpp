@@ -141,6 +141,9 @@ TEST(Framing, MeterPollAndPauses)
         EXPECT_EQ(spacingAfterType(c.type), c.spacing) << c.type;
         EXPECT_EQ(lightsSendIndicator(c.type), c.lights) << c.type;
     }
+    EXPECT_EQ(quietTimeAfter(meterPoll(4142)), 2);
+    EXPECT_EQ(quietTimeAfter({0xF0, 0x00, 0x02, 0x4E, 0x20, 0x13, 0x7F, 0x01, 0xF7}), 50) << "a command";
+    EXPECT_EQ(quietTimeAfter({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}), 50);
 }
 
 TEST(Framing, HexTextRoundTrips)

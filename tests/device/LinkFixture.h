@@ -2,15 +2,20 @@
 // A clean device link per test: flags, texts, queue and model numbers at their start values, a fresh Host
 // whose state tree is the shipped preset, and helpers to build and read messages.
 #include "../model/PresetFixture.h"
+#include "device/DevicePollTimer.h"
 #include "device/Host.h"
+#include "device/IncomingHandOff.h"
 #include "device/LinkFlags.h"
 #include "device/LinkListener.h"
 #include "device/LinkTexts.h"
+#include "device/MessageFraming.h"
+#include "device/MessagePump.h"
 #include "device/MidiBytes.h"
 #include "device/OutgoingQueue.h"
 #include "model/Catalogue.h"
 #include "model/Models.h"
 #include "model/StateTree.h"
+#include "sim/VirtualMixer.h"
 
 #include <gtest/gtest.h>
 
@@ -88,4 +93,33 @@ inline uint8_t modelHigh(int model)
 inline uint8_t modelLow(int model)
 {
     return uint8_t(model & 0x7F);
+}
+
+/** Passes when the mixer found nothing wrong with what it was sent; else lists what it found. */
+inline ::testing::AssertionResult sawNoProtocolError(const NsStrata::VirtualMixer& mixer)
+{
+    const auto errors = mixer.protocolErrors();
+    if (errors.isEmpty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "protocol errors:\n" << errors.joinIntoString("\n");
+}
+
+/** Applies what the mixer has sent so far, once its thread has sent everything it owes. */
+inline void settle(const NsStrata::VirtualMixer& mixer)
+{
+    ASSERT_TRUE(mixer.waitUntilIdle());
+    NsStrata::Host::getInstance()->incoming().applyPending();
+}
+
+/** One poll tick as the running timer makes it: no sooner than the interval after the end of the flush that
+    sent the mixer's last message, so two ticks never share a flush window; then the replies are applied. */
+inline void pacedTick(NsStrata::DevicePollTimer& timer, const NsStrata::VirtualMixer& mixer)
+{
+    using namespace NsStrata;
+    const auto log = mixer.received();
+    if (!log.empty())
+        pumpMessagesFor(float(log.back().ms + spacingAfterType(10) + DevicePollTimer::intervalMs -
+                              juce::Time::getMillisecondCounterHiRes()));
+    timer.tick();
+    settle(mixer);
 }

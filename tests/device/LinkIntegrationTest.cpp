@@ -1,12 +1,10 @@
 // The real Host, poll tick, queue and decoder against the virtual mixer.
 #include "LinkFixture.h"
 
-#include "device/DevicePollTimer.h"
-#include "device/IncomingHandOff.h"
-#include "device/MessageFraming.h"
-#include "device/MessagePump.h"
+#include "config/ModeBlock.h"
 #include "device/MidiInputHandler.h"
-#include "sim/VirtualMixer.h"
+
+#include <utility>
 
 using namespace NsStrata;
 
@@ -18,7 +16,6 @@ juce::String dumpRequest(int code)
 {
     return toHex({0xF0, 0x00, 0x02, 0x4E, 0x20, 0x13, 0x7B, 0x7B, uint8_t(code), 0xF7});
 }
-juce::String dumpRequest(int code);
 /** What the first tick after plugging in sends: the identity request and the first five dump requests. */
 juce::StringArray firstBatch()
 {
@@ -46,15 +43,12 @@ protected:
     void TearDown() override
     {
         timer.reset();
+        EXPECT_TRUE(sawNoProtocolError(*mixer));
         LinkTest::TearDown();
     }
 
     /** One poll tick, then whatever the mixer sent since is applied. */
-    void tick()
-    {
-        timer->tick();
-        host().incoming().applyPending();
-    }
+    void tick() { pacedTick(*timer, *mixer); }
 
     /** The messages the mixer took since the last call, as hex. */
     juce::StringArray taken()
@@ -79,6 +73,45 @@ protected:
     }
 
     static bool queueIsEmpty() { return outgoingQueue().getNumChildren() == 0; }
+
+    /** Runs a tick into which the main screen's teardown (link closed, poll timer deleted) arrives: in the
+        message loop the flush runs after its third message, or between the two scans of a reconnection. */
+    void closeDuringTheTick(bool duringScan)
+    {
+        bool closed = false;
+        int sent = 0, openedAfter = 0, sentAfter = 0;
+        mixer->setProgramActionHook(
+            [&](VirtualMixer::ProgramAction action)
+            {
+                const bool opened = action == VirtualMixer::ProgramAction::portOpened;
+                if (closed)
+                    ++(opened ? openedAfter : sentAfter);
+                else if (duringScan ? opened : (!opened && ++sent == 3))
+                    juce::MessageManager::callAsync(
+                        [&]
+                        {
+                            host().closeLink();
+                            timer.reset();
+                            closed = true;
+                        });
+            });
+        auto& ticking = *timer;
+        pacedTick(ticking, *mixer);
+        mixer->setProgramActionHook(nullptr);
+
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(openedAfter, 0);
+        EXPECT_EQ(sentAfter, 0);
+        EXPECT_EQ(mixer->openPortCount(), 0);
+        EXPECT_EQ(host().linkListener(), nullptr);
+
+        taken();
+        timer = std::make_unique<DevicePollTimer>(host());
+        timer->start();
+        timer->stopTimer();
+        tick();
+        EXPECT_EQ(taken(), firstBatch()) << "the next main screen's poll connects again, from the start";
+    }
 
     /** Queues the EQ fader at these values as the panel would, one copy each. */
     static void queueEdits(std::initializer_list<int> values)
@@ -166,6 +199,44 @@ TEST_F(LinkIntegrationTest, EditsGoOutOnTheNextTicksSixAtATimeAndPaced)
     EXPECT_TRUE(linkFlags().sendIndicator);
 }
 
+TEST_F(LinkIntegrationTest, AModeBlockSentBetweenQueuedMessagesKeepsTheDevicesQuietTimes)
+{
+    // A user action run in the flush's pause after the first of two messages sends a copied mode; then a
+    // tick fires during a mode block's own pause and flushes one more.
+    synchronise();
+    const auto block = buildModeBlock(childWithId(modelNode(tree(), brio), 4), ModeBlockAction::copiedMode);
+    queueEdits({1, 2});
+    bool sentBlock = false;
+    mixer->setProgramActionHook(
+        [&](VirtualMixer::ProgramAction)
+        {
+            if (!std::exchange(sentBlock, true))
+                juce::MessageManager::callAsync(
+                    [&]
+                    {
+                        if (host().sendToDevice(block))
+                            pumpMessagesFor(50);
+                    });
+        });
+    tick();
+    mixer->setProgramActionHook(nullptr);
+
+    queueEdits({3});
+    juce::MessageManager::callAsync([this] { timer->tick(); });
+    ASSERT_TRUE(host().sendToDevice(block));
+    pumpMessagesFor(50);
+    settle(*mixer);
+
+    const auto all = mixer->received();
+    ASSERT_GE(all.size(), 5u);
+    const auto last = all.end() - 5;
+    EXPECT_EQ(std::vector<std::size_t>({last[0].bytes.size(), last[1].bytes.size(), last[2].bytes.size(),
+                                        last[3].bytes.size(), last[4].bytes.size()}),
+              std::vector<std::size_t>({10, 61, 10, 61, 10}));
+    for (auto m = last + 1; m != all.end(); ++m)
+        EXPECT_GE(m->ms - (m - 1)->ms, 50.0) << "message " << (m - all.begin());
+}
+
 TEST_F(LinkIntegrationTest, AReportedValueUpdatesTheTreeAndIsNotSentBack)
 {
     synchronise();
@@ -174,7 +245,7 @@ TEST_F(LinkIntegrationTest, AReportedValueUpdatesTheTreeAndIsNotSentBack)
     const int refreshes = listener.refreshes;
 
     mixer->turnKnob(21, 74); // +5 dB
-    host().incoming().applyPending();
+    settle(*mixer);
     EXPECT_DOUBLE_EQ((double) node(21)[Prop::value], 5);
     EXPECT_FALSE(linkFlags().sendingGate);
     EXPECT_TRUE(linkFlags().deviceEdited);
@@ -198,7 +269,7 @@ TEST_F(LinkIntegrationTest, JinglePlayReachesThePads)
     mixer->reportJingle(2, true);
     mixer->reportJingle(2, false);
     mixer->reportJingle(12, true);
-    host().incoming().applyPending();
+    settle(*mixer);
     const std::vector<RecordingListener::Pad> expected = {{2, true}, {2, false}};
     EXPECT_EQ(listener.pads, expected);
 }
@@ -232,6 +303,22 @@ TEST_F(LinkIntegrationTest, UnpluggingDuringAFlushDropsTheRestAndReplugSynchroni
     EXPECT_FALSE(listener.titles[listener.titles.size() - 1].contains("disconnected"));
 }
 
+TEST_F(LinkIntegrationTest, TheMainScreenGoingDuringAFlushEndsTheTickThere)
+{
+    synchronise();
+    queueEdits({1, 2, 3, 4, 5, 6});
+    closeDuringTheTick(false);
+}
+
+TEST_F(LinkIntegrationTest, TheMainScreenGoingDuringAScanEndsTheTickWithNoPortOpen)
+{
+    synchronise();
+    mixer->unplug();
+    tick();
+    mixer->plugIn();
+    closeDuringTheTick(true);
+}
+
 TEST_F(LinkIntegrationTest, OnlyTheFirstPortPairOfTheDeviceOpens)
 {
     mixer->setPortNames({"Midi Through Port-0", "Brio", "MIDIIN2 (Brio)"},
@@ -240,6 +327,7 @@ TEST_F(LinkIntegrationTest, OnlyTheFirstPortPairOfTheDeviceOpens)
     ASSERT_TRUE(host().hasConnection());
     EXPECT_EQ(host().midiConnection()->pairCount(), 1);
     EXPECT_EQ(host().midiConnection()->currentOutputName(), "Brio");
+    EXPECT_EQ(linkTexts().firmwareVersion, "1.05") << "the pair opened is the device's own";
 }
 
 TEST_F(LinkIntegrationTest, NoDeviceMeansNoConnectionAndTheDisconnectedTitle)
@@ -281,7 +369,7 @@ TEST_F(LinkIntegrationTest, BusyConnectionAndOtherModelsChangeNothing)
     linkFlags().deviceEdited = false;
     const auto synced = tree().toXmlString();
     mixer->sendRaw({0xF0, 0x00, 0x02, 0x4E, /*Ardent*/ 0x20, 0x2E, 0x7B, 0x1C, 0x01, 0xF7});
-    host().incoming().applyPending();
+    settle(*mixer);
     EXPECT_EQ(tree().toXmlString(), synced);
     EXPECT_FALSE(linkFlags().deviceEdited);
 
@@ -306,6 +394,7 @@ TEST_F(LinkIntegrationTest, TheRealTimerPacesEveryMessage)
         pumpMessagesFor(10);
     timer->stopTimer();
     ASSERT_TRUE(linkFlags().synchronised);
+    mixer->waitUntilIdle();
 
     const auto all = mixer->received();
     ASSERT_EQ(all.size(), 8u);

@@ -1,11 +1,8 @@
 // The link's side of mode switches and copies: the selector is queued, a copied mode goes out at once.
 #include "LinkFixture.h"
 
-#include "device/DevicePollTimer.h"
 #include "device/LinkModeEffects.h"
-#include "device/MessageFraming.h"
 #include "model/Modes.h"
-#include "sim/VirtualMixer.h"
 
 using namespace NsStrata;
 
@@ -90,7 +87,8 @@ TEST_F(ModeSendingTest, ACopiedModeGoesOutAsABlockAtOnce)
 
     auto mixer = std::make_shared<VirtualMixer>(4115, shippedPreset());
     host().setPortBackend(mixer);
-    DevicePollTimer(host()).tick();
+    DevicePollTimer timer(host());
+    pacedTick(timer, *mixer);
     mixer->clearReceived();
     resetOutgoingQueue();
 
@@ -101,4 +99,5 @@ TEST_F(ModeSendingTest, ACopiedModeGoesOutAsABlockAtOnce)
     EXPECT_EQ(received[0].bytes.size(), 61u);
     EXPECT_EQ(received[0].bytes[10], 0x05) << "action byte of a copied mode";
     EXPECT_EQ((int) queuedSelector()[Prop::value], 4);
+    EXPECT_TRUE(sawNoProtocolError(*mixer));
 }

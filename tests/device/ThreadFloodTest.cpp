@@ -2,11 +2,6 @@
 // applied, on the message thread, in the order it arrived (run under ThreadSanitizer too).
 #include "LinkFixture.h"
 
-#include "device/DevicePollTimer.h"
-#include "device/IncomingHandOff.h"
-#include "device/MessagePump.h"
-#include "sim/VirtualMixer.h"
-
 #include <atomic>
 #include <thread>
 
@@ -26,8 +21,13 @@ protected:
         host().setListener(&listener);
         DevicePollTimer timer(host());
         for (int i = 0; i < 4; ++i)
-            timer.tick();
-        host().incoming().applyPending();
+            pacedTick(timer, *mixer);
+    }
+
+    void TearDown() override
+    {
+        EXPECT_TRUE(sawNoProtocolError(*mixer));
+        LinkTest::TearDown();
     }
 
     std::shared_ptr<VirtualMixer> mixer;
@@ -64,7 +64,7 @@ TEST_F(ThreadFloodTest, ReportsFromTheInputThreadArriveWholeAndInOrder)
         pumpMessagesFor(1);
     }
     device.join();
-    host().incoming().applyPending();
+    settle(*mixer);
 
     EXPECT_EQ(listener.pads, sent);
     EXPECT_DOUBLE_EQ((double) node(21)[Prop::value], ((34 + (reports - 1) % 61) - 64) / 2.0)

@@ -2,9 +2,6 @@
 
 #include "device/DevicePollTimer.h"
 #include "device/Host.h"
-#include "device/LinkFlags.h"
-#include "device/LinkTexts.h"
-#include "device/MidiInputHandler.h"
 #include "device/PortNames.h"
 #include "device/os/JucePortBackend.h"
 #include "model/Models.h"
@@ -31,10 +28,7 @@ MainComp::~MainComp()
     auto* host = Host::getInstance();
     pollTimer->stopTimer();
     host->settings().saveState();
-    linkFlags().autoConnect = false;
-    host->connect(false, false, Host::MidiInputHandler::defaultModelFilter,
-                  Host::MidiInputHandler::defaultPortFilter);
-    host->setListener(nullptr);
+    host->closeLink();
     pollTimer.reset();
 }
 

@@ -1,0 +1,241 @@
+// Closing Strata while the device link is in the middle of a poll tick: the flush of six queued messages and
+// the port scan both run the message loop, and the close (close button, Ctrl+Q or the system's request to
+// end) arrives there. Nothing may be used after the teardown, and no port opened nor message sent after the
+// close. Each case runs the real application against the virtual mixer in a child process of its own, since
+// a close ends the message loop for good.
+#include "app/MainAppWindow.h"
+#include "app/StrataApplication.h"
+#include "device/Host.h"
+#include "device/LinkFlags.h"
+#include "device/OutgoingQueue.h"
+#include "model/Catalogue.h"
+#include "model/Models.h"
+#include "model/StateTree.h"
+#include "sim/VirtualMixer.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <iostream>
+
+using namespace NsStrata;
+
+namespace
+{
+enum class CloseWay
+{
+    closeButton,
+    ctrlQ,
+    terminateSignal,
+};
+
+enum class Moment
+{
+    flush, // after the third of six queued messages
+    scan,  // between the two scans of a reconnection
+};
+
+struct Case
+{
+    const char* name;
+    CloseWay way;
+    Moment moment;
+};
+
+// Runs a step of the scenario every few milliseconds until it says it is done.
+class Steps : private juce::Timer
+{
+public:
+    explicit Steps(std::function<bool()> s) : step(std::move(s)) { startTimer(5); }
+    ~Steps() override { stopTimer(); }
+
+private:
+    void timerCallback() override
+    {
+        if (step())
+            stopTimer();
+    }
+    std::function<bool()> step;
+};
+
+// Notices the moment the close takes effect: the window's content goes, or the window is hidden.
+class CloseWatcher : private juce::ComponentListener
+{
+public:
+    CloseWatcher(juce::Component& w, bool& c) : window(w), closed(c) { window.addComponentListener(this); }
+    ~CloseWatcher() override { window.removeComponentListener(this); }
+
+private:
+    void componentChildrenChanged(juce::Component&) override { closed = true; }
+    void componentVisibilityChanged(juce::Component&) override { closed = true; }
+
+    juce::Component& window;
+    bool& closed;
+};
+
+StrataApplication::MainAppWindow* findMainWindow()
+{
+    for (int i = 0; i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
+        if (auto* w =
+                dynamic_cast<StrataApplication::MainAppWindow*>(juce::TopLevelWindow::getTopLevelWindow(i)))
+            return w;
+    return nullptr;
+}
+
+bool isEqMessage(const MidiBytes& bytes)
+{
+    const int address = addressOf(21);
+    return bytes.size() == 10 && bytes[6] == (address >> 8) && bytes[7] == (address & 0x7F);
+}
+
+int fail(const juce::String& why)
+{
+    std::cerr << why << std::endl;
+    return 1;
+}
+
+// The child: the application as the framework runs it, closed at the chosen moment. 0 when all went well.
+int closeDuringLinkWork(const Case& c)
+{
+    StrataApplication app;
+    app.initialise("--virtual-device");
+    auto* window = findMainWindow();
+    auto* mixer = dynamic_cast<VirtualMixer*>(&Host::getInstance()->portBackend());
+    if (window == nullptr || mixer == nullptr)
+        return fail("the application did not start on the virtual mixer");
+    bool closed = false;
+    auto watcher = std::make_unique<CloseWatcher>(*window, closed);
+
+    const auto close = [&, window]
+    {
+        if (c.way == CloseWay::closeButton)
+            window->closeButtonPressed();
+        else
+            window->keyPressed(juce::KeyPress('q', juce::ModifierKeys::ctrlModifier, 0));
+    };
+    // Called by the mixer inside the link's call (a send or a port opening), on the message thread: the close
+    // is made to arrive in the message loop the link runs next.
+    const auto closeInTheNextPause = [&]
+    {
+        if (c.way == CloseWay::terminateSignal)
+            std::raise(SIGTERM);
+        else
+            juce::MessageManager::callAsync(close);
+    };
+
+    int eqMessages = 0, openedAfterClose = 0, sentAfterClose = 0;
+    bool armed = false;
+    mixer->setProgramActionHook(
+        [&](VirtualMixer::ProgramAction action)
+        {
+            const bool opened = action == VirtualMixer::ProgramAction::portOpened;
+            if (closed)
+            {
+                (opened ? openedAfterClose : sentAfterClose) += 1;
+                return;
+            }
+            if (!armed)
+                return;
+            const bool trigger =
+                c.moment == Moment::scan
+                    ? opened
+                    : (!opened && isEqMessage(mixer->received().back().bytes) && ++eqMessages == 3);
+            if (trigger)
+            {
+                armed = false;
+                closeInTheNextPause();
+            }
+        });
+
+    bool unplugged = false;
+    auto scenario = std::make_unique<Steps>(
+        [&]
+        {
+            const auto& flags = linkFlags();
+            if (!unplugged &&
+                !(flags.synchronised && flags.modeSelectorSent && outgoingQueue().getNumChildren() == 0))
+                return false;
+            if (c.moment == Moment::flush)
+            {
+                auto eq = parameterNode(modelNode(Host::getInstance()->state(), selection().selectedModel),
+                                        21, selection().currentMode);
+                for (int dB = -3; dB < 3; ++dB)
+                {
+                    eq.setProperty(Prop::value, dB, nullptr);
+                    queueEntry(eq, false, true);
+                }
+                armed = true;
+                return true;
+            }
+            // A reconnection scans twice: the new connection's own scan, then the tick's.
+            if (!unplugged)
+            {
+                mixer->unplug();
+                unplugged = true;
+                return false;
+            }
+            if (flags.linkUp)
+                return false;
+            armed = true;
+            mixer->plugIn();
+            return true;
+        });
+
+    bool timedOut = false;
+    auto guard = std::make_unique<Steps>(
+        [&, started = juce::Time::getMillisecondCounter()]
+        {
+            if (juce::Time::getMillisecondCounter() - started < 60000)
+                return false;
+            timedOut = true;
+            juce::JUCEApplicationBase::quit();
+            return true;
+        });
+
+    juce::MessageManager::getInstance()->runDispatchLoop();
+    const bool closedInTheLoop = closed;
+    scenario.reset();
+    guard.reset();
+    watcher.reset();
+    closed = true;
+    const auto errors = mixer->protocolErrors();
+    app.shutdown(); // the window goes, and with it the content if it is still there
+
+    if (timedOut)
+        return fail("the close never came");
+    if (!closedInTheLoop)
+        return fail("the loop ended without the close");
+    if (openedAfterClose > 0 || sentAfterClose > 0)
+        return fail("after the close the link opened " + juce::String(openedAfterClose) + " ports and sent " +
+                    juce::String(sentAfterClose) + " messages");
+    if (!errors.isEmpty())
+        return fail("protocol errors:\n" + errors.joinIntoString("\n"));
+    std::cerr << "closed cleanly" << std::endl;
+    return 0;
+}
+
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CloseDuringLinkWork : public ::testing::TestWithParam<Case>
+{
+};
+} // namespace
+
+TEST_P(CloseDuringLinkWork, NothingIsUsedOpenedOrSentAfterTheClose)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::_Exit(closeDuringLinkWork(GetParam())), ::testing::ExitedWithCode(0), "closed cleanly");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWayAndMoment, CloseDuringLinkWork,
+    ::testing::Values(Case{"CloseButtonDuringFlush", CloseWay::closeButton, Moment::flush},
+                      Case{"CtrlQDuringFlush", CloseWay::ctrlQ, Moment::flush},
+                      Case{"TerminateDuringFlush", CloseWay::terminateSignal, Moment::flush},
+                      Case{"CloseButtonDuringScan", CloseWay::closeButton, Moment::scan},
+                      Case{"CtrlQDuringScan", CloseWay::ctrlQ, Moment::scan},
+                      Case{"TerminateDuringScan", CloseWay::terminateSignal, Moment::scan}),
+    [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
