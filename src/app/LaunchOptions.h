@@ -6,12 +6,21 @@ namespace NsStrata
 {
 struct LaunchOptions
 {
-    /** "--virtual-device": run against the in-process virtual mixer instead of the real ports. */
+    /** "--virtual-device": run against the in-process virtual mixer and virtual DSP instead of the real
+        ports and USB. */
     bool virtualDevice = false;
+    /** "--model NAME": the virtual mixer's model, by name ("Brio Max") or number; the Ardent by default. */
+    int virtualModel = 4142;
+    /** "--trace FILE": every MIDI message in and out is logged there, one JSON object per line. */
+    juce::File traceFile;
+    /** What was wrong with the command line; empty when nothing was. */
+    juce::StringArray problems;
 };
 
 /** The options named on a command line; anything it does not know is ignored. */
 LaunchOptions parseLaunchOptions(const juce::String& commandLine);
+/** The model number a name ("Brio Max", any letter case) or number stands for; 0 when none. */
+int modelForName(const juce::String& nameOrNumber);
 
 /** The options of this process, one per process; set at start-up. */
 LaunchOptions& launchOptions();

@@ -8,6 +8,8 @@
 #include "store/AppFolders.h"
 #include "store/InstanceLock.h"
 
+#include <cstdio>
+
 namespace NsStrata
 {
 // The framework's lock is machine-wide on Linux and its message never reaches the running instance there,
@@ -49,6 +51,8 @@ void StrataApplication::initialise(const juce::String& commandLine)
     }
 
     launchOptions() = parseLaunchOptions(commandLine);
+    for (const auto& problem : launchOptions().problems)
+        std::fprintf(stderr, "Strata: %s\n", problem.toRawUTF8());
 
     MainAppWindow::Actions actions;
     actions.stopMessageLoop = [] { quit(); };

@@ -1,0 +1,72 @@
+#pragma once
+// A log of every MIDI message the program exchanges with the device, one JSON object per line:
+// {"ms":MS,"dir":"out"|"in","hex":"F0 00 .."}. A port-backend decorator feeds it; a thread of its own writes,
+// so neither the MIDI input thread nor the paced sending ever waits for the disk.
+#include "PortBackend.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace NsStrata
+{
+class MidiTraceWriter
+{
+public:
+    /** Writes to file (replacing it); isOpen() tells whether that worked. Times count from now. */
+    explicit MidiTraceWriter(const juce::File& file);
+    /** Writes what is still waiting, then closes the file. */
+    ~MidiTraceWriter();
+
+    bool isOpen() const { return out != nullptr; }
+    /** Milliseconds since the writer was made, on the monotonic clock every line uses. */
+    double elapsedMs() const;
+
+    /** Any thread: keeps the message for the writer thread; holds a lock only to append it. */
+    void record(bool outgoing, double ms, const uint8_t* data, std::size_t size);
+    /** Blocks until every message recorded so far is on disk (tests, shutdown). */
+    void flush();
+
+    /** One line of the log, without its line end. */
+    static std::string lineFor(double ms, bool outgoing, const uint8_t* data, std::size_t size);
+
+private:
+    struct Entry
+    {
+        double ms;
+        bool outgoing;
+        MidiBytes bytes;
+    };
+    void run();
+
+    const double startMs;
+    std::FILE* out = nullptr;
+    std::mutex lock;
+    std::condition_variable wake, drained;
+    std::deque<Entry> waiting;
+    uint64_t recorded = 0, written = 0;
+    bool stopping = false;
+    std::thread worker; // last: starts once everything above exists
+};
+
+/** Ports of another backend whose every message, in and out, also goes to a trace. */
+class TracingPortBackend : public PortBackend
+{
+public:
+    TracingPortBackend(std::shared_ptr<PortBackend> inner, std::shared_ptr<MidiTraceWriter> writer);
+
+    juce::Array<PortInfo> inputs() override { return inner->inputs(); }
+    juce::Array<PortInfo> outputs() override { return inner->outputs(); }
+    std::unique_ptr<InputPort> openInput(const juce::String& identifier, IncomingSink& sink) override;
+    std::unique_ptr<OutputPort> openOutput(const juce::String& identifier) override;
+
+    PortBackend& wrapped() { return *inner; }
+
+private:
+    std::shared_ptr<PortBackend> inner;
+    std::shared_ptr<MidiTraceWriter> writer;
+};
+} // namespace NsStrata

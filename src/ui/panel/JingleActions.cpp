@@ -1,0 +1,82 @@
+#include "JingleActions.h"
+
+#include "device/MessagePump.h"
+#include "jingles/JingleTransfer.h"
+#include "ui/look/Dialogs.h"
+
+namespace NsStrata
+{
+JingleActions::JingleActions(juce::Component& c) : owner(c) {}
+
+JingleActions::~JingleActions() = default;
+
+void JingleActions::setLibrary(JingleLibrary* newLibrary)
+{
+    library = newLibrary;
+}
+
+void JingleActions::chooseAndLoad(int slot)
+{
+    if (library == nullptr)
+        return;
+    const auto file = dialogs().chooseFileToOpen("Load jingle", "*.mp3");
+    if (file == juce::File() || library == nullptr)
+        return;
+    const auto result = library->loadJingleFile(slot, file);
+    dialogs().showMessage(result.wasOk() ? TRANS("Load OK") + "!" : result.getErrorMessage());
+}
+
+void JingleActions::rename(int slot)
+{
+    if (library == nullptr)
+        return;
+    auto text = library->name(slot);
+    if (!dialogs().askText(TRANS("Rename for jingle") + " " + juce::String(slot), "jingleName", text,
+                           TRANS("OK"), TRANS("Cancel"), lookAndFeel))
+        return;
+    // The box ran a modal loop: the library may have gone meanwhile.
+    if (library == nullptr || text.trim().isEmpty())
+        return;
+    const auto result = library->renameJingle(slot, text.trim());
+    if (result.failed())
+        dialogs().showMessage(result.getErrorMessage());
+}
+
+juce::String JingleActions::sendResultMessage(bool ok, const juce::String& why)
+{
+    return ok || why.isEmpty() ? sendJingleResultText(ok) : sendJingleResultText(ok) + "\n" + why;
+}
+
+bool JingleActions::send(int slot)
+{
+    const juce::File file = library != nullptr ? library->storedFile(slot) : juce::File();
+    const juce::WeakReference<JingleActions> self(this);
+
+    // The root stays alive for the whole transfer, even when the screen that owns it goes meanwhile.
+    auto root = retainRef(dspRoot);
+    const bool alreadyRunning = isJingleTransferRunning();
+    if (!alreadyRunning)
+    {
+        progress =
+            std::make_unique<SendProgress>(slot, library != nullptr ? library->name(slot) : juce::String());
+        owner.addAndMakeVisible(*progress);
+        progress->placeInParent();
+    }
+
+    JingleTransferOptions options;
+    options.progress = [self](int64_t written, int64_t total)
+    {
+        if (self != nullptr && self->progress != nullptr)
+            self->progress->setProgress(written, total);
+        // Pages go out back to back; a moment of the message loop between them keeps the window alive.
+        pumpMessagesFor(1);
+    };
+    const auto result = sendJingle(root.get(), slot, file, -1, options);
+    if (self == nullptr)
+        return result.ok;
+    if (!alreadyRunning)
+        progress.reset();
+    dialogs().showMessage(sendResultMessage(result.ok, result.text()));
+    return result.ok;
+}
+} // namespace NsStrata
