@@ -33,9 +33,13 @@ LaunchOptions parseLaunchOptions(const juce::String& commandLine)
         {
             // A two-word name may come unquoted: "--model Brio Max".
             juce::String name = tokens[i + 1];
+            int taken = 1;
             if (i + 2 < tokens.size() && modelForName(name + " " + tokens[i + 2]) != 0)
-                name << " " << tokens[++i];
-            ++i;
+            {
+                name << " " << tokens[i + 2];
+                taken = 2;
+            }
+            i += taken;
             if (const int model = modelForName(name); model != 0)
                 options.virtualModel = model;
             else
