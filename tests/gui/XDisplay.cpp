@@ -93,6 +93,24 @@ bool clickInto(juce::int64 window)
     return run({"xdotool", "mousemove", "--window", juce::String(window), "400", "300", "click", "1"}).ok;
 }
 
+bool drag(juce::int64 window, juce::Point<int> from, juce::Point<int> to, int steps)
+{
+    const auto w = juce::String(window);
+    const auto move = [&](juce::Point<int> p) {
+        return run({"xdotool", "mousemove", "--window", w, juce::String(p.x), juce::String(p.y)}).ok;
+    };
+    if (!move(from) || !run({"xdotool", "mousedown", "1"}).ok)
+        return false;
+    // In steps, as a hand moves, so the drag is seen as one.
+    bool ok = true;
+    for (int i = 1; i <= steps && ok; ++i)
+    {
+        ok = move(from + (to - from) * i / steps);
+        juce::Thread::sleep(15);
+    }
+    return run({"xdotool", "mouseup", "1"}).ok && ok;
+}
+
 bool pressKeys(const juce::String& keys)
 {
     return run({"xdotool", "key", "--clearmodifiers", keys}).ok;

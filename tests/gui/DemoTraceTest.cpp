@@ -1,0 +1,101 @@
+// The built Strata in demo mode with a MIDI trace, driven like a user: a knob dragged on screen shows up in
+// the trace as the message for its parameter.
+#include "StrataProcess.h"
+#include "XDisplay.h"
+#include "device/MessageFraming.h"
+#include "model/Catalogue.h"
+#include "model/Models.h"
+#include "support/TestHome.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace StrataTest;
+
+namespace
+{
+// Bounds that only stop a hung test (start-up under the sanitizers is slow).
+constexpr int startTimeoutMs = 30000;
+constexpr int traceTimeoutMs = 20000;
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+    while (!condition())
+    {
+        if (juce::Time::getMillisecondCounter() >= deadline)
+            return false;
+        juce::Thread::sleep(50);
+    }
+    return true;
+}
+
+/** The trace's lines as objects. */
+juce::Array<juce::var> traceLines(const juce::File& file)
+{
+    juce::Array<juce::var> lines;
+    for (const auto& line : juce::StringArray::fromLines(file.loadFileAsString()))
+        if (line.isNotEmpty())
+            lines.add(juce::JSON::parse(line));
+    return lines;
+}
+
+/** Outgoing parameter messages of the Ardent for a parameter: header, model and address. */
+juce::Array<juce::var> parameterMessages(const juce::Array<juce::var>& lines, int paramId)
+{
+    auto prefix = NsStrata::sysexHeader(NsStrata::ardentModel);
+    prefix.push_back(uint8_t(NsStrata::addressOf(paramId) >> 8));
+    prefix.push_back(uint8_t(NsStrata::addressOf(paramId) & 0x7F));
+    const auto hex = NsStrata::toHex(prefix) + " ";
+    juce::Array<juce::var> found;
+    for (const auto& line : lines)
+        if (line["dir"].toString() == "out" && line["hex"].toString().startsWith(hex))
+            found.add(line);
+    return found;
+}
+} // namespace
+
+TEST(DemoTrace, ADraggedKnobShowsUpInTheTraceAsItsParameterMessage)
+{
+    const auto home = freshFolder("demo-trace");
+    const auto trace = home.getChildFile("trace.jsonl");
+    StrataProcess strata(home, {"--virtual-device", "--trace", trace.getFullPathName()});
+    ASSERT_TRUE(strata.started());
+    const auto window = XDisplay::waitForWindow("^Strata( |$)", strata.processId(), startTimeoutMs);
+    ASSERT_NE(window, 0) << "no window";
+
+    // Synchronised: the mode selector (the last step of the start-up exchange) went out.
+    ASSERT_TRUE(waitFor(
+        [&] { return !parameterMessages(traceLines(trace), NsStrata::ParamId::modeSelector).isEmpty(); },
+        traceTimeoutMs))
+        << trace.loadFileAsString();
+    const auto before = traceLines(trace);
+    EXPECT_TRUE(parameterMessages(before, NsStrata::ParamId::mic1).isEmpty());
+    for (const auto& line : before)
+    {
+        EXPECT_TRUE(line["dir"].toString() == "out" || line["dir"].toString() == "in");
+        EXPECT_TRUE(line["ms"].isDouble() || line["ms"].isInt());
+    }
+
+    // MIC1's knob, in the MIXER section's first column, dragged upwards (window 1070 wide: UI scale ~1).
+    const auto size = XDisplay::geometry(window);
+    ASSERT_FALSE(size.isEmpty());
+    const float scale = (float) size.getWidth() / 1069.0f;
+    const auto at = [scale](int x, int y)
+    { return juce::Point<int>(juce::roundToInt((float) x * scale), juce::roundToInt((float) y * scale)); };
+    ASSERT_TRUE(XDisplay::drag(window, at(203, 160), at(203, 100)));
+
+    ASSERT_TRUE(waitFor([&]
+                        { return !parameterMessages(traceLines(trace), NsStrata::ParamId::mic1).isEmpty(); },
+                        traceTimeoutMs))
+        << "no MIC1 message in the trace";
+    const auto sent = parameterMessages(traceLines(trace), NsStrata::ParamId::mic1);
+    EXPECT_GE((double) sent.getLast()["ms"], (double) before.getLast()["ms"]);
+
+    // The drag gave the window the focus.
+    ASSERT_TRUE(XDisplay::pressKeys("ctrl+q"));
+    const auto exitStatus = strata.waitForExit(startTimeoutMs);
+    ASSERT_TRUE(exitStatus.has_value());
+    EXPECT_EQ(*exitStatus, 0);
+    home.deleteRecursively();
+}
