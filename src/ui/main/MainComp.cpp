@@ -11,6 +11,7 @@
 #include "model/StateTree.h"
 #include "radezovu/RadezOvu.h"
 #include "ui/look/AppFont.h"
+#include "ui/look/Language.h"
 #include "ui/look/ScreenState.h"
 
 namespace NsStrata
@@ -32,6 +33,9 @@ MainComp::MainComp(std::shared_ptr<PortBackend> ports, RadezOvu* dspRoot) : root
     pages.setCurrentTabIndex(0);
 
     panel.setDspRoot(root);
+    // The language of the system's display, and the application font wherever the framework draws text.
+    installStartLanguage();
+    useAppFontAsDefault();
     updateLinkTexts();
     jingles.rebuildJingleLibrary(false);
     panel.setJingleLibrary(&jingles);

@@ -15,6 +15,7 @@
 #include "model/StateTree.h"
 #include "ui/AssetImage.h"
 #include "ui/controls/BoundNodes.h"
+#include "ui/look/AppFont.h"
 #include "ui/look/Dialogs.h"
 #include "ui/look/Palette.h"
 #include "ui/look/ScreenState.h"
@@ -141,6 +142,29 @@ public:
         g.setColour(
             (highlighted || down ? Palette::on : Palette::text).withMultipliedAlpha(isEnabled() ? 1 : 0.5f));
         g.drawRoundedRectangle(front, side * 0.12f, 1.2f);
+    }
+};
+
+/** A small square button whose caption shrinks to fit it ("调式", "99%" in a square of a few pixels). */
+class SquareButton : public MappableButton
+{
+public:
+    explicit SquareButton(const juce::String& caption) : MappableButton(caption) {}
+
+    void paintButton(juce::Graphics& g, bool highlighted, bool down) override
+    {
+        getLookAndFeel().drawButtonBackground(
+            g, *this, findColour(getToggleState() ? buttonOnColourId : buttonColourId), highlighted, down);
+        const auto caption = TRANS(getButtonText());
+        const auto area = getLocalBounds().reduced(juce::jmax(1, scaled(2)));
+        float height = (float) scaled(15);
+        auto font = appFont(height);
+        while (height > 6.0f && font.getStringWidthFloat(caption) > (float) area.getWidth())
+            font = appFont(height -= 0.5f);
+        g.setFont(font);
+        const auto colour = findColour(highlighted || down ? textColourOnId : textColourOffId);
+        g.setColour(colour.withMultipliedAlpha(isEnabled() ? 1.0f : 0.5f));
+        g.drawText(caption, area, juce::Justification::centred, false);
     }
 };
 } // namespace
@@ -330,7 +354,7 @@ void MixerPanel::buildKnobs()
     }
     setFaceColours(*mixerButtons[1], Palette::button, muteOn);
 
-    scale = std::make_unique<MappableButton>("SC");
+    scale = std::make_unique<SquareButton>("SC");
     scale->kind = ButtonKind::key;
     scale->setComponentID(scaleId);
     scale->textAsTooltip = false;
@@ -343,7 +367,7 @@ void MixerPanel::buildKnobs()
         setFaceColours(*key, keyOff, keyOn);
         keys.push_back(std::move(key));
     }
-    vocalRemover = std::make_unique<MappableButton>(vocalRemoverTexts[0]);
+    vocalRemover = std::make_unique<SquareButton>(vocalRemoverTexts[0]);
     vocalRemover->kind = ButtonKind::vocalRemover;
     vocalRemover->setComponentID(vocalRemoverId);
     vocalRemover->textAsTooltip = false;
