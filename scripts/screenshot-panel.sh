@@ -20,6 +20,7 @@ shoot() { # language-variable name width height
             sleep 0.2
         done
         [ -n "${win:-}" ] || { echo "no window" >&2; kill "$pid"; exit 1; }
+        xdotool windowmove --sync "$win" 0 0 || true
         xdotool windowsize --sync "$win" "$1" "$2" || true
         sleep 4   # connected, synchronised, the meter moving
         import -window "$win" "$3"

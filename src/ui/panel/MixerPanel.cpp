@@ -167,6 +167,32 @@ public:
         g.drawText(caption, area, juce::Justification::centred, false);
     }
 };
+
+/** A jingle's menu button: its caption "@@#^" is a caret turned upside down, drawn here as a chevron that
+    scales with the button. */
+class JingleMenuButton : public MappableButton
+{
+public:
+    JingleMenuButton() : MappableButton("@@#^") {}
+
+    void paintButton(juce::Graphics& g, bool highlighted, bool down) override
+    {
+        getLookAndFeel().drawButtonBackground(
+            g, *this, findColour(getToggleState() ? buttonOnColourId : buttonColourId), highlighted, down);
+        const auto area = getLocalBounds().toFloat();
+        const float w = juce::jmin(area.getWidth(), area.getHeight()) * 0.3f;
+        const auto c = area.getCentre();
+        juce::Path chevron;
+        chevron.startNewSubPath(c.x - w / 2, c.y - w / 4);
+        chevron.lineTo(c.x, c.y + w / 4);
+        chevron.lineTo(c.x + w / 2, c.y - w / 4);
+        const auto colour = findColour(highlighted || down ? textColourOnId : textColourOffId);
+        g.setColour(colour.withMultipliedAlpha(isEnabled() ? 1.0f : 0.5f));
+        g.strokePath(chevron,
+                     juce::PathStrokeType(juce::jmax(1.0f, 1.4f * uiScale()), juce::PathStrokeType::curved,
+                                          juce::PathStrokeType::rounded));
+    }
+};
 } // namespace
 
 /** Mode switches and copies as the panel makes them: the selector through the queue, the copied mode as a
@@ -275,7 +301,7 @@ void MixerPanel::buildButtons()
         pad->kind = ButtonKind::jinglePad;
         pad->slot = slot;
         pads.push_back(std::move(pad));
-        auto menu = std::make_unique<MappableButton>("@@#^");
+        auto menu = std::make_unique<JingleMenuButton>();
         menu->kind = ButtonKind::jingleMenu;
         menu->slot = slot;
         menu->textAsTooltip = false;
