@@ -20,8 +20,27 @@ juce::Result exportConfiguration(const juce::ValueTree& state, const juce::File&
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
     format.lineWrapLength = 60;
-    if (!xml->writeTo(file, format))
+
+    // Written beside the target and renamed over it, so a save that fails part way (a full disk, a pulled
+    // stick) leaves the old project whole. The name is not a project's, so a left-over never shows in the
+    // chooser.
+    const auto partial =
+        file.getParentDirectory().getNonexistentChildFile(file.getFileName() + ".saving", {}, false);
+    bool written = false;
+    {
+        juce::FileOutputStream out(partial);
+        if (out.openedOk())
+        {
+            xml->writeTo(out, format);
+            out.flush();
+            written = out.getStatus().wasOk();
+        }
+    }
+    if (!written || !partial.replaceFileIn(file))
+    {
+        partial.deleteFile();
         return juce::Result::fail("Failed to write mapping file");
+    }
     return juce::Result::ok();
 }
 

@@ -6,8 +6,9 @@
 
 namespace NsStrata
 {
-/** Writes state to file. Fails with "Could not save mappings to disk" when the tree gives no XML, and
-    "Failed to write mapping file" when the file cannot be written. */
+/** Writes state to file, replacing a file already there only once the new content is whole. Fails with
+    "Could not save mappings to disk" when the tree gives no XML, and "Failed to write mapping file" when the
+    file cannot be written (an existing file then stays as it was). */
 juce::Result exportConfiguration(const juce::ValueTree& state, const juce::File& file);
 
 /** The configuration a project file's text holds. Fails with "Could not load mapping data!" when the text is
