@@ -69,7 +69,14 @@ static void keepModeIndependentGroups(const juce::ValueTree& current, juce::Valu
     }
 }
 
-static void writeIntoDevice(const juce::ValueTree& root, int modelId, int mode, ImportLink& link)
+int selectedModelId()
+{
+    const int selected = selection().selectedModel;
+    return isSupportedModel(selected) ? modelIndexOf(selected) + 1 : 0;
+}
+
+void writeModesIntoDevice(const juce::ValueTree& root, int modelId, int mode, ImportLink& link,
+                          const std::function<void()>& beforeGateRestored)
 {
     const bool gate = link.sendingGate();
     link.setSendingGate(false);
@@ -95,6 +102,8 @@ static void writeIntoDevice(const juce::ValueTree& root, int modelId, int mode, 
         selector.setProperty(Prop::value, modeCode(mode) | (basedOn - 1), nullptr);
         link.queueEntry(selector, true, true);
     }
+    if (beforeGateRestored)
+        beforeGateRestored();
     link.setSendingGate(gate);
 }
 
@@ -108,8 +117,7 @@ juce::Result importConfigurationText(juce::ValueTree& state, const juce::String&
     keepModeIndependentGroups(state, loaded);
     state = loaded;
 
-    const int selected = selection().selectedModel;
-    const int modelId = isSupportedModel(selected) ? modelIndexOf(selected) + 1 : 0;
+    const int modelId = selectedModelId();
     const int mode = selection().currentMode;
     if (modelId >= 1)
     {
@@ -118,7 +126,7 @@ juce::Result importConfigurationText(juce::ValueTree& state, const juce::String&
             childWithId(state, modelId).setProperty(Prop::current, mode, nullptr);
     }
     if (link != nullptr)
-        writeIntoDevice(state, modelId, mode, *link);
+        writeModesIntoDevice(state, modelId, mode, *link);
     return juce::Result::ok();
 }
 

@@ -2,6 +2,7 @@
 // mode-independent groups, and what an import sends, in order, with and without a device.
 #include "config/ProjectFile.h"
 #include "../model/PresetFixture.h"
+#include "RecordingLink.h"
 #include "config/ModeBlock.h"
 #include "model/Catalogue.h"
 #include "model/Models.h"
@@ -16,42 +17,6 @@ using namespace NsStrata;
 
 namespace
 {
-/** Records, in order, everything an import asks of the link and the screen. */
-class RecordingLink : public ImportLink
-{
-public:
-    bool connected = true;
-    bool outputOpen = true;
-    bool gate = true;
-    juce::StringArray events;
-    std::vector<MidiBytes> sent;
-
-    bool hasConnection() const override { return connected; }
-    bool sendToDevice(const MidiBytes& message) override
-    {
-        events.add("send mode " + juce::String(message[9]) + (gate ? " gate open" : ""));
-        if (outputOpen)
-            sent.push_back(message);
-        return outputOpen;
-    }
-    void pumpMessagesFor(float ms) override { events.add("pump " + juce::String(ms)); }
-    void queueEntry(const juce::ValueTree& e, bool replaceSameId, bool force) override
-    {
-        events.add("queue id " + e[Prop::id].toString() + " value " + e[Prop::value].toString() +
-                   (replaceSameId ? " replace" : "") + (force ? " force" : ""));
-    }
-    bool sendingGate() const override { return gate; }
-    void setSendingGate(bool open) override
-    {
-        gate = open;
-        events.add(open ? "gate open" : "gate closed");
-    }
-    void rebind(int modelId, int mode) override
-    {
-        events.add("rebind " + juce::String(modelId) + "/" + juce::String(mode));
-    }
-};
-
 juce::String xmlText(const juce::ValueTree& tree)
 {
     const auto xml = tree.createXml();
