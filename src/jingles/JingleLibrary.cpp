@@ -69,14 +69,19 @@ void JingleLibrary::removeListener(Listener* l)
     listeners.erase(std::remove(listeners.begin(), listeners.end(), l), listeners.end());
 }
 
-void JingleLibrary::setName(int slot, const juce::String& newName)
+template <typename Fn> void JingleLibrary::tellListeners(Fn&& fn)
 {
-    names[(size_t) slot - 1] = newName;
     // A copy, so a listener may remove itself while it is told.
     const auto toTell = listeners;
     for (auto* l : toTell)
         if (std::find(listeners.begin(), listeners.end(), l) != listeners.end())
-            l->jingleNameChanged(slot, newName);
+            fn(*l);
+}
+
+void JingleLibrary::setName(int slot, const juce::String& newName)
+{
+    names[(size_t) slot - 1] = newName;
+    tellListeners([&](Listener& l) { l.jingleNameChanged(slot, newName); });
 }
 
 void JingleLibrary::setSlot(int slot, const juce::String& newName, int32_t size)
@@ -245,10 +250,7 @@ bool JingleLibrary::rebuildJingleLibrary(bool resetToFactory)
 void JingleLibrary::setChecking(int slot, bool on)
 {
     checking[(size_t) slot - 1] = on;
-    const auto toTell = listeners;
-    for (auto* l : toTell)
-        if (std::find(listeners.begin(), listeners.end(), l) != listeners.end())
-            l->jingleCheckChanged(slot, on);
+    tellListeners([&](Listener& l) { l.jingleCheckChanged(slot, on); });
 }
 
 void JingleLibrary::finishCheck(int slot, const juce::String& newName, int32_t size)

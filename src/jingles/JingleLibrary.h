@@ -89,6 +89,7 @@ public:
 
 private:
     void setSlot(int slot, const juce::String& name, int32_t size);
+    template <typename Fn> void tellListeners(Fn&& fn);
     void setName(int slot, const juce::String& name);
     void setChecking(int slot, bool checking);
     void finishCheck(int slot, const juce::String& name, int32_t size);

@@ -1,32 +1,15 @@
 // Restoring the preset: every model keeps its mode-independent values (matched by address), the modes go
 // back to the preset, and the selected model's modes reach the mixer, followed by the queued mode selector.
 #include "config/PresetRestore.h"
-#include "../model/PresetFixture.h"
+#include "MixerFixture.h"
 #include "RecordingLink.h"
 #include "config/HostImportLink.h"
-#include "device/BlockLayouts.h"
-#include "device/Host.h"
-#include "device/LinkFlags.h"
-#include "device/OutgoingQueue.h"
-#include "model/Catalogue.h"
-#include "model/Conversions.h"
-#include "model/DeviceValues.h"
-#include "model/Models.h"
 #include "model/Modes.h"
-#include "sim/VirtualMixer.h"
 
 using namespace NsStrata;
 
 namespace
 {
-void resetLink()
-{
-    Host::deleteInstance();
-    linkFlags().reset();
-    resetOutgoingQueue();
-    selection().reset();
-}
-
 juce::String xmlText(const juce::ValueTree& tree)
 {
     const auto xml = tree.createXml();
@@ -125,15 +108,9 @@ TEST_F(PresetRestoreTest, TheMixerGetsEveryModeOfTheShippedPreset)
 {
     constexpr int model = 4141;
     const auto preset = shippedPreset();
-    auto mixer = std::make_shared<VirtualMixer>(model, editedTree());
+    auto mixer = connectMixer(model, editedTree());
     auto& host = *Host::getInstance();
-    host.settings().setState(editedTree());
-    selection().selectedModel = model;
     selection().currentMode = 5;
-    host.setPortBackend(mixer);
-    const auto any = [](int) { return true; };
-    ASSERT_TRUE(host.connect(true, true, any, any));
-    mixer->clearReceived();
 
     std::vector<std::pair<int, int>> rebinds;
     HostImportLink link([&](int m, int mode) { rebinds.emplace_back(m, mode); });
@@ -142,23 +119,9 @@ TEST_F(PresetRestoreTest, TheMixerGetsEveryModeOfTheShippedPreset)
     EXPECT_EQ(rebinds, (std::vector<std::pair<int, int>>{{3, 5}}));
     EXPECT_TRUE(linkFlags().sendingGate.load());
 
-    // The mixer takes the blocks in its own time: wait for them by running the message loop.
-    for (int i = 0; i < 100 && mixer->received().size() < 5; ++i)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(50);
+    waitForMixer(*mixer, 5);
     ASSERT_EQ(mixer->received().size(), 5u);
-    const auto expected = modelNode(preset, model);
-    for (int modeId = 1; modeId <= modeCount; ++modeId)
-    {
-        for (int id : DeviceBlocks::modeLayout)
-        {
-            if (id != 0)
-            {
-                EXPECT_EQ(mixer->deviceValueOf(id, modeId),
-                          unpack7BitGroups(deviceValue(parameterNode(expected, id, modeId))))
-                    << "mode " << modeId << " id " << id;
-            }
-        }
-    }
+    expectMixerHoldsModes(*mixer, modelNode(preset, model));
 
     EXPECT_EQ(readInt(parameterNode(modelNode(host.state(), model), ParamId::headphones, 1), Prop::value, 0),
               -3);
