@@ -20,8 +20,27 @@ juce::Result exportConfiguration(const juce::ValueTree& state, const juce::File&
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
     format.lineWrapLength = 60;
-    if (!xml->writeTo(file, format))
+
+    // Written beside the target and renamed over it, so a save that fails part way (a full disk, a pulled
+    // stick) leaves the old project whole. The name is not a project's, so a left-over never shows in the
+    // chooser.
+    const auto partial =
+        file.getParentDirectory().getNonexistentChildFile(file.getFileName() + ".saving", {}, false);
+    bool written = false;
+    {
+        juce::FileOutputStream out(partial);
+        if (out.openedOk())
+        {
+            xml->writeTo(out, format);
+            out.flush();
+            written = out.getStatus().wasOk();
+        }
+    }
+    if (!written || !partial.replaceFileIn(file))
+    {
+        partial.deleteFile();
         return juce::Result::fail("Failed to write mapping file");
+    }
     return juce::Result::ok();
 }
 
@@ -50,7 +69,14 @@ static void keepModeIndependentGroups(const juce::ValueTree& current, juce::Valu
     }
 }
 
-static void writeIntoDevice(const juce::ValueTree& root, int modelId, int mode, ImportLink& link)
+int selectedModelId()
+{
+    const int selected = selection().selectedModel;
+    return isSupportedModel(selected) ? modelIndexOf(selected) + 1 : 0;
+}
+
+void writeModesIntoDevice(const juce::ValueTree& root, int modelId, int mode, ImportLink& link,
+                          const std::function<void()>& beforeGateRestored)
 {
     const bool gate = link.sendingGate();
     link.setSendingGate(false);
@@ -76,6 +102,8 @@ static void writeIntoDevice(const juce::ValueTree& root, int modelId, int mode, 
         selector.setProperty(Prop::value, modeCode(mode) | (basedOn - 1), nullptr);
         link.queueEntry(selector, true, true);
     }
+    if (beforeGateRestored)
+        beforeGateRestored();
     link.setSendingGate(gate);
 }
 
@@ -89,8 +117,7 @@ juce::Result importConfigurationText(juce::ValueTree& state, const juce::String&
     keepModeIndependentGroups(state, loaded);
     state = loaded;
 
-    const int selected = selection().selectedModel;
-    const int modelId = isSupportedModel(selected) ? modelIndexOf(selected) + 1 : 0;
+    const int modelId = selectedModelId();
     const int mode = selection().currentMode;
     if (modelId >= 1)
     {
@@ -99,7 +126,7 @@ juce::Result importConfigurationText(juce::ValueTree& state, const juce::String&
             childWithId(state, modelId).setProperty(Prop::current, mode, nullptr);
     }
     if (link != nullptr)
-        writeIntoDevice(state, modelId, mode, *link);
+        writeModesIntoDevice(state, modelId, mode, *link);
     return juce::Result::ok();
 }
 

@@ -1,6 +1,7 @@
 #include "JingleLibrary.h"
 
 #include "JingleName.h"
+#include "JingleRepair.h"
 #include "JingleTransfer.h"
 
 #include <algorithm>
@@ -22,16 +23,16 @@ bool validSlot(int slot)
     return slot >= 1 && slot <= jingleSlotCount;
 }
 
+// Translated when shown: the language may change while the program runs.
+juce::String checkingText()
+{
+    return "WARNING: " + TRANS("The jingles are still being checked, please try again in a moment!");
+}
+
 // Sizes are kept in 32 bits; a size beyond that range reads as -1, which no check lets through.
 int32_t size32(juce::int64 size)
 {
     return (size >= 0 && size <= std::numeric_limits<int32_t>::max()) ? (int32_t) size : -1;
-}
-
-// A stored file put into the library by hand may be larger than 32 bits can say; it counts as full.
-int32_t recordedSize(const juce::File& file)
-{
-    return (int32_t) juce::jmin<juce::int64>(file.getSize(), std::numeric_limits<int32_t>::max());
 }
 } // namespace
 
@@ -39,6 +40,10 @@ JingleLibrary::JingleLibrary(JingleFolders folders) : dirs(std::move(folders)) {
 
 JingleLibrary::~JingleLibrary()
 {
+    // A check still running stops after its current slot; what it has not reached is put in order next time.
+    stopChecking = true;
+    if (checker.joinable())
+        checker.join();
     if (worker.joinable())
         worker.join();
 }
@@ -64,14 +69,19 @@ void JingleLibrary::removeListener(Listener* l)
     listeners.erase(std::remove(listeners.begin(), listeners.end(), l), listeners.end());
 }
 
-void JingleLibrary::setName(int slot, const juce::String& newName)
+template <typename Fn> void JingleLibrary::tellListeners(Fn&& fn)
 {
-    names[(size_t) slot - 1] = newName;
     // A copy, so a listener may remove itself while it is told.
     const auto toTell = listeners;
     for (auto* l : toTell)
         if (std::find(listeners.begin(), listeners.end(), l) != listeners.end())
-            l->jingleNameChanged(slot, newName);
+            fn(*l);
+}
+
+void JingleLibrary::setName(int slot, const juce::String& newName)
+{
+    names[(size_t) slot - 1] = newName;
+    tellListeners([&](Listener& l) { l.jingleNameChanged(slot, newName); });
 }
 
 void JingleLibrary::setSlot(int slot, const juce::String& newName, int32_t size)
@@ -82,12 +92,35 @@ void JingleLibrary::setSlot(int slot, const juce::String& newName, int32_t size)
 
 juce::Result JingleLibrary::checkCanChange() const
 {
+    const auto free = checkCanChange(0);
+    if (free.failed())
+        return free;
+    return isChecking() ? juce::Result::fail(checkingText()) : juce::Result::ok();
+}
+
+juce::Result JingleLibrary::checkCanChange(int slot) const
+{
     // The transfer runs the message loop while it waits, so the screen can ask for any of these meanwhile.
     if (isJingleTransferRunning())
         return juce::Result::fail(sendingText);
     if (loading)
         return juce::Result::fail(busyText);
-    return juce::Result::ok();
+    return checkCanSend(slot);
+}
+
+juce::Result JingleLibrary::checkCanSend(int slot) const
+{
+    return isChecking(slot) ? juce::Result::fail(checkingText()) : juce::Result::ok();
+}
+
+bool JingleLibrary::isChecking() const
+{
+    return std::find(checking.begin(), checking.end(), true) != checking.end();
+}
+
+bool JingleLibrary::isChecking(int slot) const
+{
+    return validSlot(slot) && checking[(size_t) slot - 1];
 }
 
 juce::Result JingleLibrary::checkJingleFile(int slot, const juce::File& file) const
@@ -111,7 +144,7 @@ juce::Result JingleLibrary::checkJingleFile(int slot, const juce::File& file) co
 
 juce::Result JingleLibrary::loadJingleFile(int slot, const juce::File& file, const ProgressFn& progress)
 {
-    const auto free = checkCanChange();
+    const auto free = checkCanChange(slot);
     if (free.failed())
         return free;
     const auto check = checkJingleFile(slot, file);
@@ -128,7 +161,7 @@ juce::Result JingleLibrary::loadJingleFile(int slot, const juce::File& file, con
 juce::Result JingleLibrary::loadJingleFileInBackground(int slot, const juce::File& file, ProgressFn progress,
                                                        std::function<void(juce::Result)> done)
 {
-    const auto free = checkCanChange();
+    const auto free = checkCanChange(slot);
     if (free.failed())
         return free;
     const auto check = checkJingleFile(slot, file);
@@ -188,7 +221,7 @@ juce::Result JingleLibrary::renameJingle(int slot, const juce::String& newName)
     // The name becomes a folder: anything that is not a plain folder name would move the jingle elsewhere.
     if (!validSlot(slot) || !isValidJingleName(newName))
         return juce::Result::fail(invalidNameText);
-    const auto free = checkCanChange();
+    const auto free = checkCanChange(slot);
     if (free.failed())
         return free;
 
@@ -201,98 +234,68 @@ juce::Result JingleLibrary::renameJingle(int slot, const juce::String& newName)
     return juce::Result::ok();
 }
 
-bool JingleLibrary::fillFromFactory(int slot)
+bool JingleLibrary::rebuildJingleLibrary(bool resetToFactory)
 {
-    const auto factoryFiles = listEntries(dirs.factoryFolder(slot), juce::File::findFiles, "?*.mp3");
-    if (factoryFiles.isEmpty())
+    if (checkCanChange().failed() || !prepareLibraryRoot(dirs))
         return false;
-    const auto& source = factoryFiles.getFirst();
-    const auto jingleName = source.getFileNameWithoutExtension();
-    if (!isValidJingleName(jingleName))
-        return false;
-
-    // A slot keeps one name folder: whatever was left of its old content goes.
-    const auto slotFolder = dirs.slotFolder(slot);
-    for (const auto& old : listEntries(slotFolder, juce::File::findDirectories, "*"))
-        old.deleteRecursively();
-
-    const auto nameFolder = slotFolder.getChildFile(jingleName);
-    const auto plain = nameFolder.getChildFile(source.getFileName());
-    PreparedCopy prepared;
-    if (!nameFolder.createDirectory() || !source.copyFileTo(plain) ||
-        !preparePaddedCopy(plain, dirs.temp, prepared))
+    removeStrayJingles(dirs);
+    for (int slot = 1; slot <= jingleSlotCount; ++slot)
     {
-        nameFolder.deleteRecursively();
-        return false;
+        const auto content = repairSlot(dirs, slot, resetToFactory);
+        setSlot(slot, content.name, content.size);
     }
-    const auto target = nameFolder.getChildFile(hashText(prepared.sourceHash) + plain.getFileExtension());
-    const bool moved = prepared.file.moveFileTo(target);
-    if (!sameEntry(plain, target))
-        plain.deleteFile();
-    if (!moved)
-    {
-        nameFolder.deleteRecursively();
-        return false;
-    }
-    setSlot(slot, jingleName, recordedSize(target));
     return true;
 }
 
-bool JingleLibrary::rebuildJingleLibrary(bool resetToFactory)
+void JingleLibrary::setChecking(int slot, bool on)
 {
-    if (checkCanChange().failed())
-        return false;
-    const auto& root = dirs.root;
-    if (!root.exists())
-        root.createDirectory();
-    if (!root.isDirectory())
-        return false;
+    checking[(size_t) slot - 1] = on;
+    tellListeners([&](Listener& l) { l.jingleCheckChanged(slot, on); });
+}
 
-    for (const auto& stray : listEntries(root, juce::File::findFiles, "?*.mp3"))
-        stray.deleteFile();
+void JingleLibrary::finishCheck(int slot, const juce::String& newName, int32_t size)
+{
+    jingleSizes().set(slot, size);
+    if (newName != names[(size_t) slot - 1])
+        setName(slot, newName);
+    setChecking(slot, false);
+}
+
+bool JingleLibrary::checkLibraryInBackground(std::function<void()> done)
+{
+    if (checkCanChange().failed() || !prepareLibraryRoot(dirs))
+        return false;
+    if (checker.joinable())
+        checker.join();
 
     for (int slot = 1; slot <= jingleSlotCount; ++slot)
+        setChecking(slot, true);
+    for (int slot = 1; slot <= jingleSlotCount; ++slot)
     {
-        bool needFactory = resetToFactory;
-        bool filled = false;
-        const auto slotFolder = dirs.slotFolder(slot);
-        if (slotFolder.exists())
-        {
-            const auto nameFolders = listEntries(slotFolder, juce::File::findDirectories, "?*");
-            for (int i = resetToFactory ? 0 : 1; i < nameFolders.size(); ++i)
-                nameFolders[i].deleteRecursively();
-
-            const auto files = (nameFolders.isEmpty() || resetToFactory)
-                                   ? juce::Array<juce::File>()
-                                   : listEntries(nameFolders.getFirst(), juce::File::findFiles, "?*.mp3");
-            if (!files.isEmpty())
-            {
-                for (int i = 1; i < files.size(); ++i)
-                    files[i].deleteFile();
-                auto stored = files.getFirst();
-                const auto target =
-                    stored.getSiblingFile(hashText(fileContentHash(stored)) + stored.getFileExtension());
-                if (stored.moveFileTo(target))
-                    stored = target;
-                setSlot(slot, nameFolders.getFirst().getFileName(), recordedSize(stored));
-                filled = true;
-            }
-            else
-            {
-                needFactory = true;
-            }
-        }
-        else
-        {
-            needFactory = true;
-        }
-
-        if (needFactory && fillFromFactory(slot))
-            filled = true;
-        // A slot left without a stored file neither takes memory nor shows an old name.
-        if (!filled)
-            setSlot(slot, {}, 0);
+        const auto content = previewSlot(dirs, slot);
+        setSlot(slot, content.name, content.size);
     }
+
+    juce::WeakReference<JingleLibrary> self(this);
+    checker = std::thread(
+        [self, folders = dirs, stop = &stopChecking, done = std::move(done)]
+        {
+            removeStrayJingles(folders);
+            for (int slot = 1; slot <= jingleSlotCount && !*stop; ++slot)
+            {
+                const auto content = repairSlot(folders, slot, false);
+                juce::MessageManager::callAsync(
+                    [self, slot, content, done]
+                    {
+                        if (auto* library = self.get())
+                        {
+                            library->finishCheck(slot, content.name, content.size);
+                            if (slot == jingleSlotCount && done)
+                                done();
+                        }
+                    });
+            }
+        });
     return true;
 }
 
@@ -304,7 +307,7 @@ void JingleLibrary::readFromDisk()
         if (file == juce::File())
             setSlot(slot, {}, 0);
         else
-            setSlot(slot, file.getParentDirectory().getFileName(), recordedSize(file));
+            setSlot(slot, file.getParentDirectory().getFileName(), recordedJingleSize(file));
     }
 }
 } // namespace NsStrata

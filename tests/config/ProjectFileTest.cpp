@@ -2,51 +2,21 @@
 // mode-independent groups, and what an import sends, in order, with and without a device.
 #include "config/ProjectFile.h"
 #include "../model/PresetFixture.h"
+#include "RecordingLink.h"
 #include "config/ModeBlock.h"
 #include "model/Catalogue.h"
 #include "model/Models.h"
 #include "support/TestHome.h"
 
+#if !JUCE_WINDOWS
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace NsStrata;
 
 namespace
 {
-/** Records, in order, everything an import asks of the link and the screen. */
-class RecordingLink : public ImportLink
-{
-public:
-    bool connected = true;
-    bool outputOpen = true;
-    bool gate = true;
-    juce::StringArray events;
-    std::vector<MidiBytes> sent;
-
-    bool hasConnection() const override { return connected; }
-    bool sendToDevice(const MidiBytes& message) override
-    {
-        events.add("send mode " + juce::String(message[9]) + (gate ? " gate open" : ""));
-        if (outputOpen)
-            sent.push_back(message);
-        return outputOpen;
-    }
-    void pumpMessagesFor(float ms) override { events.add("pump " + juce::String(ms)); }
-    void queueEntry(const juce::ValueTree& e, bool replaceSameId, bool force) override
-    {
-        events.add("queue id " + e[Prop::id].toString() + " value " + e[Prop::value].toString() +
-                   (replaceSameId ? " replace" : "") + (force ? " force" : ""));
-    }
-    bool sendingGate() const override { return gate; }
-    void setSendingGate(bool open) override
-    {
-        gate = open;
-        events.add(open ? "gate open" : "gate closed");
-    }
-    void rebind(int modelId, int mode) override
-    {
-        events.add("rebind " + juce::String(modelId) + "/" + juce::String(mode));
-    }
-};
-
 juce::String xmlText(const juce::ValueTree& tree)
 {
     const auto xml = tree.createXml();
@@ -97,6 +67,57 @@ TEST_F(ProjectFileTest, ExportWritesTheWholeTreeAsUtf8Xml)
     for (const auto& c : cases)
         EXPECT_EQ(exportConfiguration(c.tree, c.target).getErrorMessage(), c.expected) << c.what;
 }
+
+TEST_F(ProjectFileTest, SavingOntoAnExistingFileReplacesItWhole)
+{
+    const auto fresh = folder.getChildFile("fresh.strata");
+    ASSERT_TRUE(exportConfiguration(state, fresh).wasOk());
+    juce::MemoryBlock expected;
+    ASSERT_TRUE(fresh.loadFileAsData(expected));
+    fresh.deleteFile();
+
+    // An old project longer than the new one: nothing of it may stay at the end.
+    const auto file = folder.getChildFile("show.strata");
+    ASSERT_TRUE(file.replaceWithText(juce::String::repeatedString("old ", (int) expected.getSize())));
+    ASSERT_TRUE(exportConfiguration(state, file).wasOk());
+    juce::MemoryBlock written;
+    ASSERT_TRUE(file.loadFileAsData(written));
+    EXPECT_TRUE(written == expected);
+    EXPECT_EQ(folder.findChildFiles(juce::File::findFilesAndDirectories, false, "*").size(), 1)
+        << "nothing is left beside it";
+}
+
+#if !JUCE_WINDOWS
+TEST_F(ProjectFileTest, AFailedSaveLeavesTheOldFileWhole)
+{
+    const auto file = folder.getChildFile("show.strata");
+    auto older = state.createCopy();
+    older.setProperty(Prop::mode, 3, nullptr);
+    ASSERT_TRUE(exportConfiguration(older, file).wasOk());
+    juce::MemoryBlock before;
+    ASSERT_TRUE(file.loadFileAsData(before));
+
+    // The disk fills up part way through: no file of this process may grow past 16 KiB meanwhile.
+    constexpr rlim_t limit = 16 * 1024;
+    ASSERT_GT(before.getSize(), (size_t) limit);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto result = exportConfiguration(state, file);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(result.getErrorMessage(), "Failed to write mapping file");
+    juce::MemoryBlock after;
+    ASSERT_TRUE(file.loadFileAsData(after));
+    EXPECT_TRUE(after == before) << "the old project is untouched";
+    EXPECT_EQ(folder.findChildFiles(juce::File::findFilesAndDirectories, false, "*").size(), 1)
+        << "the half-written copy is gone";
+}
+#endif
 
 TEST_F(ProjectFileTest, FilesThatAreNoConfigurationAreRefused)
 {

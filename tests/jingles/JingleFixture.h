@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 /** Writes size bytes of repeatable pseudo-random content (seed picks which) to file, creating its folder. */
 inline juce::MemoryBlock writeBytes(const juce::File& file, size_t size, juce::int64 seed = 1)
 {
@@ -65,7 +67,15 @@ public:
     {
         told.add(juce::String(slot) + "=" + name);
     }
-    juce::StringArray told;
+    /** Checks as "slot+" (began) and "slot-" (ended); onCheck runs after each is recorded. */
+    void jingleCheckChanged(int slot, bool checking) override
+    {
+        checks.add(juce::String(slot) + (checking ? "+" : "-"));
+        if (onCheck)
+            onCheck(slot, checking);
+    }
+    juce::StringArray told, checks;
+    std::function<void(int, bool)> onCheck;
 };
 
 class JingleTest : public ::testing::Test
