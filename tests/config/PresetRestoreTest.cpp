@@ -122,6 +122,7 @@ TEST_F(PresetRestoreTest, TheMixerGetsEveryModeOfTheShippedPreset)
     waitForMixer(*mixer, 5);
     ASSERT_EQ(mixer->received().size(), 5u);
     expectMixerHoldsModes(*mixer, modelNode(preset, model));
+    EXPECT_EQ(mixer->protocolErrors().joinIntoString("\n"), "") << "protocol errors";
 
     EXPECT_EQ(readInt(parameterNode(modelNode(host.state(), model), ParamId::headphones, 1), Prop::value, 0),
               -3);
