@@ -18,6 +18,9 @@ target_compile_definitions(strata_juce PUBLIC
     JUCE_DISPLAY_SPLASH_SCREEN=0
     JUCE_USE_XRANDR=1
     JUCE_MODAL_LOOPS_PERMITTED=1
+    # Debug builds would print the framework's version on standard error at start, which the CLI keeps
+    # for its own messages.
+    JUCE_DISABLE_JUCE_VERSION_PRINTING=1
     $<$<CONFIG:Debug>:DEBUG=1>
     $<$<NOT:$<CONFIG:Debug>>:NDEBUG=1>)
 if(NOT STRATA_CORE_ONLY AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
