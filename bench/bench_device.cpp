@@ -8,7 +8,6 @@
 #include "device/LinkTexts.h"
 #include "device/MessageFraming.h"
 #include "device/MessagePump.h"
-#include "device/MidiInputHandler.h"
 #include "device/OutgoingQueue.h"
 #include "model/Models.h"
 #include "model/StateLoader.h"
@@ -147,8 +146,9 @@ SyncFigures benchSync(const juce::ValueTree& preset)
     return {median(synchronised), median(selector)};
 }
 
-// The level display's poll as the panel runs it, against a mixer that always reports sound: a poll at the
-// fast interval, the reply shown on the tick after, no poll while a flush sends.
+// The level display's poll as the panel runs it (LevelPollTimer with HostMeterLink), against a mixer that
+// always reports sound: each tick at the fast interval shows the last reply and polls again, unless the poll
+// cannot go at once.
 class MeterPoller : private juce::Timer
 {
 public:
@@ -156,20 +156,14 @@ public:
     ~MeterPoller() override { stopTimer(); }
 
 private:
-    static constexpr int intervalMs = 50;
+    static constexpr int intervalMs = 100;
 
     void timerCallback() override
     {
-        stopTimer();
-        auto* connection = host.midiConnection();
         if (pendingMeterLevel().fresh.exchange(false))
             ++shown;
-        else if (!linkFlags().flushRunning && connection != nullptr && connection->currentOutput() != nullptr)
-        {
+        if (host.canSendAtOnce())
             host.sendToDevice(meterPoll(selection().deviceModel));
-            pumpMessagesFor(2);
-        }
-        startTimer(intervalMs);
     }
 
     Host& host;
