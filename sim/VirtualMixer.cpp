@@ -217,13 +217,42 @@ std::optional<int> VirtualMixer::generationOf(const juce::String& identifier, co
 juce::Array<PortInfo> VirtualMixer::inputs()
 {
     std::lock_guard<std::mutex> guard(lock);
+    ++listReads;
     return listed(inputNames, "in:");
 }
 
 juce::Array<PortInfo> VirtualMixer::outputs()
 {
     std::lock_guard<std::mutex> guard(lock);
+    ++listReads;
     return listed(outputNames, "out:");
+}
+
+uint64_t VirtualMixer::portListVersion()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    switch (announcements)
+    {
+    case PortAnnouncements::announced:
+        return listVersion;
+    case PortAnnouncements::lost:
+        return 0;
+    case PortAnnouncements::none:
+    default:
+        return ++listVersion;
+    }
+}
+
+void VirtualMixer::setPortAnnouncements(PortAnnouncements a)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    announcements = a;
+}
+
+int VirtualMixer::portListReads() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return listReads;
 }
 
 std::unique_ptr<InputPort> VirtualMixer::openInput(const juce::String& identifier, IncomingSink& sink)
@@ -257,6 +286,7 @@ void VirtualMixer::setPortNames(const juce::StringArray& ins, const juce::String
     std::lock_guard<std::mutex> guard(lock);
     inputNames = ins;
     outputNames = outs;
+    ++listVersion;
 }
 
 int VirtualMixer::openPortCount() const
@@ -270,15 +300,17 @@ void VirtualMixer::unplug()
     std::lock_guard<std::mutex> guard(lock);
     plugged = false;
     ++generation;
+    ++listVersion;
 }
 
 void VirtualMixer::plugIn()
 {
     std::lock_guard<std::mutex> guard(lock);
     plugged = true;
+    ++listVersion;
     lastArrivalMs = lastParameterMs = -1.0e9;
-    gapOwedMs = 0;
-    windowCount = 0;
+    gapOwedMs = parameterGapOwedMs = 0;
+    recentParameterMs.clear();
 }
 
 bool VirtualMixer::isPluggedIn() const
@@ -319,6 +351,12 @@ void VirtualMixer::setDropsWhatTheDeviceWouldDrop(bool drop)
 {
     std::lock_guard<std::mutex> guard(lock);
     dropBreaches = drop;
+}
+
+void VirtualMixer::setArrivalClock(std::function<double()> clock)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    arrivalClock = std::move(clock);
 }
 
 void VirtualMixer::setProgramActionHook(std::function<void(ProgramAction)> hook)
@@ -611,30 +649,36 @@ void VirtualMixer::recordError(double at, const MidiBytes& bytes, const juce::St
 // Under the lock. True when the message kept to the pacing rules.
 bool VirtualMixer::checkPacing(const MidiBytes& bytes, double at)
 {
-    bool kept = true;
+    // One breach is reported per message: the first of the rules it breaks.
+    juce::String breach;
     const double gap = at - lastArrivalMs;
     if (gap < gapOwedMs)
-    {
-        recordError(at, bytes,
-                    "arrived " + juce::String(gap, 1) + " ms after the message before, which needs " +
-                        juce::String(gapOwedMs, 0) + " ms");
-        kept = false;
-    }
+        breach = "arrived " + juce::String(gap, 1) + " ms after the message before, which needs " +
+                 juce::String(gapOwedMs, 0) + " ms";
     lastArrivalMs = at;
     gapOwedMs = isMeterPoll(bytes) ? meterPollGapMs : minimumGapMs;
 
-    if (isMeterPoll(bytes) || isModeBlock(bytes))
-        return kept;
-    windowCount = at - lastParameterMs >= flushWindowGapMs ? 1 : windowCount + 1;
-    lastParameterMs = at;
-    if (windowCount > flushWindowLimit)
+    if (!isMeterPoll(bytes) && !isModeBlock(bytes))
     {
-        recordError(at, bytes,
-                    "parameter message " + juce::String(windowCount) + " of one flush window (at most " +
-                        juce::String(flushWindowLimit) + ")");
-        kept = false;
+        const double parameterGap = at - lastParameterMs;
+        if (breach.isEmpty() && parameterGap < parameterGapOwedMs)
+            breach = "parameter message " + juce::String(parameterGap, 1) +
+                     " ms after the parameter message before, which needs " +
+                     juce::String(parameterGapOwedMs, 0) + " ms";
+        const bool full = (int) recentParameterMs.size() == envelopeLimit;
+        if (breach.isEmpty() && full && at - recentParameterMs.front() < envelopeWindowMs)
+            breach = "parameter message " + juce::String(at - recentParameterMs.front(), 1) +
+                     " ms after the sixth before it: more than " + juce::String(envelopeLimit) + " within " +
+                     juce::String(envelopeWindowMs, 0) + " ms";
+        lastParameterMs = at;
+        parameterGapOwedMs = (bytes.size() == 12 || bytes.size() == 14) ? longParameterGapMs : parameterGapMs;
+        recentParameterMs.push_back(at);
+        if (full)
+            recentParameterMs.pop_front();
     }
-    return kept;
+    if (breach.isNotEmpty())
+        recordError(at, bytes, breach);
+    return breach.isEmpty();
 }
 
 // Under the lock. What is wrong with the message's framing or content; empty when nothing is.
@@ -765,6 +809,7 @@ void VirtualMixer::take(const MidiBytes& bytes, double at)
         unplugCountdown = -1;
         plugged = false;
         ++generation;
+        ++listVersion;
     }
 }
 
@@ -774,7 +819,7 @@ bool VirtualMixer::receive(const MidiBytes& bytes, int portGeneration)
         std::lock_guard<std::mutex> guard(lock);
         if (!plugged || portGeneration != generation)
             return false;
-        take(bytes, now());
+        take(bytes, arrivalClock ? arrivalClock() : now());
     }
     tellProgram(ProgramAction::messageReceived);
     return true;

@@ -22,9 +22,10 @@ namespace NsStrata
     - Pacing: a message must not arrive sooner than minimumGapMs after the one before it, or meterPollGapMs
       when the one before was a meter poll (F0 00 02 4E M1 M0 7F 00 F7). Every message counts, whoever it is
       addressed to.
-    - Flush window: parameter messages (everything but meter polls and 61-byte mode blocks) come in windows; a
-      window ends where flushWindowGapMs or more pass without one. More than flushWindowLimit in one window is
-      an error (the program flushes at most six per poll tick, and ticks lie further apart than that gap).
+    - Parameter pace: parameter messages (everything but meter polls and 61-byte mode blocks) keep a pause
+      between each other, parameterGapMs after a 6- or 10-byte one and longParameterGapMs after a 12- or
+      14-byte one, and never come more than envelopeLimit within envelopeWindowMs: the seventh must arrive
+      envelopeWindowMs or more after the sixth before it.
     - Framing: a message must start with F0 and end with F7 with no byte above 7F between; the count byte of a
       12-byte message must be 02 and of a 14-byte one 04; a mode block must declare 33 field bytes, name a
       mode in byte 9 and carry a known action (1 restore, 5 copied mode) in byte 10.
@@ -36,8 +37,10 @@ class VirtualMixer : public PortBackend
 public:
     static constexpr double minimumGapMs = 50;
     static constexpr double meterPollGapMs = 2;
-    static constexpr int flushWindowLimit = 6;
-    static constexpr double flushWindowGapMs = 300;
+    static constexpr double parameterGapMs = 51;
+    static constexpr double longParameterGapMs = 52;
+    static constexpr int envelopeLimit = 6;
+    static constexpr double envelopeWindowMs = 606;
     static constexpr double defaultReplyLatencyMs = 3;
 
     /** A message the mixer received, with the monotonic time it arrived (ms). */
@@ -45,6 +48,14 @@ public:
     {
         double ms;
         MidiBytes bytes;
+    };
+
+    /** How the mixer tells of its ports coming and going (portListVersion). */
+    enum class PortAnnouncements
+    {
+        announced, // a new version whenever the port lists change
+        lost,      // the version never changes: every announcement went missing
+        none,      // a new version on every call: a system that cannot tell
     };
 
     /** What the program just did to the mixer; see setProgramActionHook. */
@@ -69,6 +80,10 @@ public:
     void setPortNames(const juce::StringArray& inputNames, const juce::StringArray& outputNames);
     /** Ports the program holds open now (own or not). */
     int openPortCount() const;
+    uint64_t portListVersion() override;
+    void setPortAnnouncements(PortAnnouncements announcements);
+    /** How often the program has read the port lists (inputs or outputs) since the mixer was made. */
+    int portListReads() const;
 
     /** Pulling the cable: the ports vanish from the lists and the open ones go dead. */
     void unplug();
@@ -95,6 +110,9 @@ public:
     void setDropsWhatTheDeviceWouldDrop(bool drop);
     /** Blocks until everything the mixer has to send is delivered (or dropped); false after timeoutMs. */
     bool waitUntilIdle(int timeoutMs = 10000) const;
+    /** When messages arrive, in monotonic ms, instead of the mixer's own clock: lets tests of the pacing
+        rules set the times exactly. Null goes back to the clock. */
+    void setArrivalClock(std::function<double()> clock);
     /** Calls hook on the program's thread, outside the mixer's lock, each time the program opens a port or a
         message reaches the mixer, so tests can act at an exact moment. */
     void setProgramActionHook(std::function<void(ProgramAction)> hook);
@@ -171,12 +189,18 @@ private:
     std::vector<Received> log;
     juce::StringArray errors;
     std::function<void(ProgramAction)> programActionHook;
+    std::function<double()> arrivalClock;
 
     double replyLatencyMs = defaultReplyLatencyMs;
     bool dropBreaches = false;
-    // Pacing: when the last message arrived and the gap it asks for; the flush window being counted.
-    double lastArrivalMs = -1.0e9, gapOwedMs = 0, lastParameterMs = -1.0e9;
-    int windowCount = 0;
+    PortAnnouncements announcements = PortAnnouncements::announced;
+    uint64_t listVersion = 1;
+    int listReads = 0;
+
+    // Pacing: when the last message arrived and the gap it asks for; the same for parameter messages, and
+    // when the last few of them arrived, oldest first.
+    double lastArrivalMs = -1.0e9, gapOwedMs = 0, lastParameterMs = -1.0e9, parameterGapOwedMs = 0;
+    std::deque<double> recentParameterMs;
 
     std::deque<Outgoing> outbox;
     uint64_t nextSerial = 1, doneSerial = 0;

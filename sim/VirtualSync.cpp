@@ -18,6 +18,28 @@ bool isModeSelector(const MidiBytes& bytes)
     const int address = addressOf(ParamId::modeSelector);
     return bytes.size() == 10 && bytes[6] == (address >> 8) && bytes[7] == (address & 0x7F);
 }
+
+// Notes the moment the link becomes synchronised, also while a flush runs the message loop in a pause.
+class SynchronisedWatch : private juce::Timer
+{
+public:
+    explicit SynchronisedWatch(double s) : start(s) { startTimer(1); }
+    ~SynchronisedWatch() override { stopTimer(); }
+    double ms() const { return seenMs; }
+
+private:
+    void timerCallback() override
+    {
+        if (seenMs == 0 && linkFlags().synchronised)
+        {
+            seenMs = juce::Time::getMillisecondCounterHiRes() - start;
+            stopTimer();
+        }
+    }
+
+    const double start;
+    double seenMs = 0;
+};
 } // namespace
 
 SyncTimes runVirtualSync(const std::shared_ptr<VirtualMixer>& mixer, const juce::ValueTree& preset,
@@ -39,12 +61,12 @@ SyncTimes runVirtualSync(const std::shared_ptr<VirtualMixer>& mixer, const juce:
     times.floorMs = synchronisationFloorMs();
     DevicePollTimer timer(host);
     const double start = juce::Time::getMillisecondCounterHiRes();
+    SynchronisedWatch watch(start);
     timer.start();
     while (juce::Time::getMillisecondCounterHiRes() - start < timeoutMs)
     {
         pumpMessagesFor(1);
-        if (linkFlags().synchronised && times.synchronisedMs == 0)
-            times.synchronisedMs = juce::Time::getMillisecondCounterHiRes() - start;
+        times.synchronisedMs = watch.ms();
         const auto log = mixer->received();
         if (times.synchronisedMs > 0 && !log.empty() && isModeSelector(log.back().bytes))
         {

@@ -1,19 +1,17 @@
 #include "DevicePollTimer.h"
 
-#include "BlockLayouts.h"
 #include "Host.h"
 #include "LinkFlags.h"
 #include "LinkListener.h"
 #include "LinkTexts.h"
-#include "MessageFraming.h"
 #include "MidiInputHandler.h"
-#include "OutgoingQueue.h"
 #include "PortNames.h"
-#include "model/Catalogue.h"
+#include "SendEnvelope.h"
+#include "StartupExchange.h"
 #include "model/Models.h"
 #include "model/Modes.h"
-#include "model/StateTree.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace NsStrata
@@ -22,12 +20,6 @@ namespace
 {
 constexpr int scanPauseMs = 3;
 constexpr int scansPerConnect = 2; // a fresh connection scans once with the default filters, then with ours
-constexpr int flushBatchSize = 6;
-
-juce::ValueTree selectedGroup0(Host& host)
-{
-    return childWithId(modelNode(host.state(), selection().selectedModel), modeIndependentGroup);
-}
 } // namespace
 
 DevicePollTimer::DevicePollTimer(Host& h) : host(h) {}
@@ -48,34 +40,52 @@ void DevicePollTimer::start()
         flags.synchronised = false;
         flags.deviceListChanged = true;
     }
-    nextTickDue = juce::Time::getMillisecondCounterHiRes() + firstDelayMs;
+    firstTickDueMs = juce::Time::getMillisecondCounterHiRes() + firstDelayMs;
     startTimer(firstDelayMs);
 }
 
 void DevicePollTimer::timerCallback()
 {
-    // The timer thread counts time that passed during a long tick against the restarted timer and would
-    // fire early; the interval is owed from the end of the tick.
-    const double early = nextTickDue - juce::Time::getMillisecondCounterHiRes();
-    if (early > 0)
+    // The framework counts whole milliseconds and may fire a fraction early: the first tick keeps its
+    // delay. Later ticks keep the timer running, so that a tick that changes nothing costs no restart.
+    if (firstTickDueMs > 0)
     {
-        startTimer(juce::jmax(1, (int) std::ceil(early)));
-        return;
+        const double early = firstTickDueMs - juce::Time::getMillisecondCounterHiRes();
+        if (early > 0)
+        {
+            startTimer(juce::jmax(1, (int) std::ceil(early)));
+            return;
+        }
+        firstTickDueMs = 0;
     }
     const juce::WeakReference<DevicePollTimer> self(this);
-    stopTimer();
     tick();
-    if (self == nullptr)
-        return;
-    nextTickDue = juce::Time::getMillisecondCounterHiRes() + intervalMs;
-    startTimer(intervalMs);
+    if (self != nullptr && getTimerInterval() != intervalMs)
+        startTimer(intervalMs);
+}
+
+const juce::StringArray& DevicePollTimer::currentOutputs()
+{
+    // Reading the port lists is the costly part of an idle tick; where the system announces changes they
+    // are read again only after one, and now and then in case one was lost.
+    auto& backend = host.portBackend();
+    const auto version = backend.portListVersion();
+    if (listedFrom != host.portBackendSerial() || version != listedVersion ||
+        ++ticksSinceListing >= relistEveryTicks)
+    {
+        outputs = portNames(backend.outputs());
+        listedFrom = host.portBackendSerial();
+        listedVersion = version;
+        ticksSinceListing = 0;
+    }
+    return outputs;
 }
 
 bool DevicePollTimer::checkDevices()
 {
     auto& flags = linkFlags();
     auto& texts = linkTexts();
-    const auto outs = portNames(host.portBackend().outputs());
+    const auto& outs = currentOutputs();
     if (outs != texts.lastOutputNames)
     {
         flags.synchronised = false;
@@ -101,26 +111,8 @@ bool DevicePollTimer::checkDevices()
     if (auto* connection = host.midiConnection();
         connection != nullptr && connection->currentOutput() != nullptr)
         selection().deviceModel = modelIdForPortName(connection->currentOutputName());
-    queueEntry(childWithId(selectedGroup0(host), ParamId::identityRequest), true, true);
+    queueIdentityRequest(host);
     return true;
-}
-
-void DevicePollTimer::queueStartupRequests()
-{
-    auto& flags = linkFlags();
-    if (!flags.handshakePending || flags.synchronised)
-        return;
-    auto dump = childWithId(selectedGroup0(host), ParamId::dumpRequest);
-    dump.setProperty(Prop::value, DeviceBlocks::statusRequestCode, nullptr);
-    queueEntry(dump, true, true);
-    for (int mode = 1; mode <= modeCount; ++mode)
-    {
-        dump.setProperty(Prop::value, DeviceBlocks::modeRequestCodes[(std::size_t) mode - 1], nullptr);
-        queueEntry(dump, false, true);
-        flags.modeReceived[(std::size_t) mode] = false;
-    }
-    flags.handshakePending = false;
-    flags.modeSelectorSent = false;
 }
 
 void DevicePollTimer::refreshScreen(bool connectedNow)
@@ -151,10 +143,10 @@ void DevicePollTimer::refreshScreen(bool connectedNow)
     }
 }
 
-void DevicePollTimer::checkPortAndFlush()
+void DevicePollTimer::checkPort()
 {
     juce::String name;
-    for (const auto& out : portNames(host.portBackend().outputs()))
+    for (const auto& out : outputs)
         if (modelIdForPortName(out) == selection().deviceModel && portNumberOf(out) == 1)
         {
             name = out;
@@ -164,27 +156,33 @@ void DevicePollTimer::checkPortAndFlush()
     const bool supported = isSupportedModel(modelIdForPortName(name)) && port == 1;
     const bool makersOwn = name.matchesWildcard("KESTREL*Midi*", true) && port <= 1;
     if (!supported && !makersOwn)
+    {
+        host.flushes().allow(false);
         return;
+    }
     host.settings().setDevicePortName(name);
-    host.flushQueue();
-}
-
-void DevicePollTimer::queueModeSelectorOnce()
-{
-    auto& flags = linkFlags();
-    if (!flags.synchronised || flags.modeSelectorSent)
-        return;
-    const auto model = modelNode(host.state(), selection().selectedModel);
-    auto selector = childWithId(childWithId(model, modeIndependentGroup), ParamId::modeSelector);
-    selector.setProperty(Prop::value, modeByteValue(childWithId(model, selection().currentMode)), nullptr);
-    queueEntry(selector, true, true);
-    flags.modeSelectorSent = true;
+    // Queued entries leave as soon as the pacing allows, not on this tick.
+    host.flushes().allow(true);
 }
 
 void DevicePollTimer::tick()
 {
-    // Scanning and flushing run the message loop, and so may listener calls: whatever this timer does after
-    // one of them first makes sure it still exists.
+    if (ticking)
+        return;
+    // No flush starts in the middle of a tick (a scan closes and reopens the ports); what was queued
+    // meanwhile goes once it ends.
+    const juce::WeakReference<DevicePollTimer> self(this);
+    const FlushScheduler::Hold noFlushMeanwhile(host.flushes());
+    ticking = true;
+    runTick();
+    if (self != nullptr)
+        ticking = false;
+}
+
+void DevicePollTimer::runTick()
+{
+    // Scanning and listener calls may run the message loop: whatever this timer does after one of them
+    // first makes sure it still exists.
     const juce::WeakReference<DevicePollTimer> self(this);
     auto& flags = linkFlags();
     const bool connectedNow = checkDevices();
@@ -219,17 +217,8 @@ void DevicePollTimer::tick()
     flags.receiveIndicator = false;
     flags.sendIndicator = false;
 
-    queueStartupRequests();
-
-    if (flags.statusReceived)
-    {
-        flags.synchronised = flags.allModesReceived();
-        if (flags.synchronised)
-        {
-            flags.statusReceived = false;
-            flags.sendingGate = true;
-        }
-    }
+    queueStartupRequests(host);
+    checkSynchronised();
     if (auto* listener = host.linkListener())
         listener->setCoverLabelVisible(!flags.deviceViewShown);
     if (self == nullptr)
@@ -239,28 +228,24 @@ void DevicePollTimer::tick()
     if (self == nullptr)
         return;
     if (flags.linkUp)
-        checkPortAndFlush();
-    if (self == nullptr)
-        return;
-    queueModeSelectorOnce();
+        checkPort();
+    else
+        host.flushes().allow(false);
+    queueModeSelectorOnce(host);
 }
 
 int synchronisationFloorMs()
 {
-    // The identity request (type 6) and the dump requests (type 10) all wait in the queue after the first
-    // tick.
+    // The identity request (type 6), the six dump requests (type 10) and the selector (type 10), each as
+    // early as the pacing allows; the last reply comes back well within the pause before the selector.
+    SendEnvelope envelope;
+    double at = DevicePollTimer::firstDelayMs + scansPerConnect * scanPauseMs;
     const int requests = 1 + 1 + modeCount;
-    int floor = DevicePollTimer::firstDelayMs + scansPerConnect * scanPauseMs;
-    int tickCount = 0;
-    for (int sent = 0; sent < requests; sent += flushBatchSize, ++tickCount)
+    for (int i = 0; i <= requests; ++i)
     {
-        for (int i = sent; i < std::min(requests, sent + flushBatchSize); ++i)
-            floor += spacingAfterType(i == 0 ? 6 : 10);
-        floor += DevicePollTimer::intervalMs;
+        at = std::max(at, envelope.earliestNext());
+        envelope.recordSend(at, i == 0 ? 6 : 10);
     }
-    // The last reply arrives during the last flush: the next tick sees it and queues the mode selector after
-    // its (empty) flush, and the tick after that sends it.
-    floor += DevicePollTimer::intervalMs;
-    return floor;
+    return (int) std::ceil(at);
 }
 } // namespace NsStrata

@@ -7,9 +7,11 @@
 #include "MessagePump.h"
 #include "MidiInputHandler.h"
 #include "OutgoingQueue.h"
+#include "StartupExchange.h"
 #include "model/Models.h"
 #include "model/StateTree.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -59,9 +61,33 @@ void Host::deleteInstance()
 
 Host::Host(std::unique_ptr<SettingsStore> store)
     : settingsStore(std::move(store)), backend(std::make_shared<NoPorts>()),
-      handOff(std::make_unique<IncomingHandOff>([this](const IncomingMessage& message)
-                                                { applyIncoming(message, state(), listener); }))
+      handOff(std::make_unique<IncomingHandOff>(
+          [this](const IncomingMessage& message)
+          {
+              applyIncoming(message, state(), listener);
+              afterIncoming(message);
+          })),
+      scheduler(std::make_unique<FlushScheduler>(
+          outgoingQueue(),
+          FlushScheduler::Link{[this]
+                               {
+                                   const int before = outgoingQueue().getNumChildren();
+                                   flushQueue();
+                                   return outgoingQueue().getNumChildren() != before;
+                               },
+                               [this] { return std::max(sent.earliestNext(), quietUntilMs); }}))
 {
+}
+
+void Host::afterIncoming(const IncomingMessage& message)
+{
+    // The last reply of the start-up exchange completes it at once, and the selector follows as soon as the
+    // pacing allows, rather than on the next poll ticks.
+    if (message.kind == IncomingKind::statusBlock || message.kind == IncomingKind::modeBlock)
+    {
+        checkSynchronised();
+        queueModeSelectorOnce(*this);
+    }
 }
 
 Host::~Host()
@@ -71,16 +97,25 @@ Host::~Host()
 
 void Host::setPortBackend(std::shared_ptr<PortBackend> newBackend)
 {
+    scheduler->allow(false);
+    ++connectionCount;
     connection.reset();
+    // Other ports, another device: what the last one was still owed is not this one's.
+    sent.reset();
+    quietUntilMs = 0;
     backend = newBackend != nullptr ? std::move(newBackend) : std::make_shared<NoPorts>();
+    ++backendSerial;
 }
 
 bool Host::connect(bool recreate, bool enabled, const NumberFilter& modelFilter,
                    const NumberFilter& portFilter)
 {
+    // A flush pausing in the message loop meanwhile sends nothing more on the ports it started on.
+    ++connectionCount;
     if (!enabled)
     {
         linkClosed = true;
+        scheduler->allow(false);
         if (connection != nullptr)
             connection->closeAll();
         return false;
@@ -97,8 +132,17 @@ bool Host::connect(bool recreate, bool enabled, const NumberFilter& modelFilter,
 void Host::closeLink()
 {
     linkFlags().autoConnect = false;
+    scheduler->allow(false);
     connect(false, false, MidiInputHandler::defaultModelFilter, MidiInputHandler::defaultPortFilter);
     listener = nullptr;
+}
+
+bool Host::waitUntil(double untilMs)
+{
+    for (double left; (left = untilMs - juce::Time::getMillisecondCounterHiRes()) > 0;)
+        if (!pumpMessagesFor((float) std::ceil(left)) || linkClosed)
+            return false;
+    return true;
 }
 
 bool Host::sendToDevice(const MidiBytes& message)
@@ -108,49 +152,71 @@ bool Host::sendToDevice(const MidiBytes& message)
         return false;
     // Direct sends and the flush each pause after their own messages, but run the message loop while they
     // do, where the other may send: whoever sends next waits out the rest of the pause.
-    for (double left; (left = quietUntilMs - juce::Time::getMillisecondCounterHiRes()) > 0;)
-        if (!pumpMessagesFor((float) std::ceil(left)) || linkClosed || output() == nullptr)
-            return false;
+    if (!waitUntil(quietUntilMs) || output() == nullptr)
+        return false;
     if (!output()->send(message))
         return false;
     quietUntilMs = juce::Time::getMillisecondCounterHiRes() + quietTimeAfter(message);
     return true;
 }
 
+bool Host::canSendAtOnce() const
+{
+    return !linkFlags().flushRunning && connection != nullptr && connection->currentOutput() != nullptr &&
+           juce::Time::getMillisecondCounterHiRes() >= quietUntilMs;
+}
+
 void Host::flushQueue()
 {
+    // The flush runs the message loop in its pauses, where anything may ask for another one.
+    if (flushing)
+        return;
     struct FlushRunning
     {
-        FlushRunning() { linkFlags().flushRunning = true; }
-        ~FlushRunning() { linkFlags().flushRunning = false; }
-    } running;
+        explicit FlushRunning(bool& f) : flag(f) { flag = linkFlags().flushRunning = true; }
+        ~FlushRunning() { flag = linkFlags().flushRunning = false; }
+        bool& flag;
+    } running(flushing);
 
     if (connection == nullptr || connection->currentOutput() == nullptr || connection->pairCount() <= 0)
         return;
     auto& queue = outgoingQueue();
-    if (queue.getNumChildren() == 0)
+    const int allowed = sent.sendsInARow(juce::Time::getMillisecondCounterHiRes());
+    if (queue.getNumChildren() == 0 || allowed == 0)
         return;
 
     juce::ValueTree batch{"mode"};
-    for (int i = 0; i < batchSize && queue.getNumChildren() > 0; ++i)
+    for (int i = 0; i < std::min(batchSize, allowed) && queue.getNumChildren() > 0; ++i)
     {
         auto head = queue.getChild(0);
         queue.removeChild(0, nullptr);
         batch.appendChild(head, nullptr);
     }
+    const int connectionBefore = connectionCount;
     for (const auto& entry : batch)
     {
         const auto message = frameEntry(entry, selection().selectedModel, selection().deviceModel);
         if (message.empty())
             continue;
         const int type = readInt(entry, Prop::type, -1);
+        // The batch was sized so that nothing waits here for the pacing; a mode block sent in the last pause
+        // may still be owed its quiet time.
+        if (!waitUntil(std::max(sent.earliestNext(), quietUntilMs)) || connectionCount != connectionBefore)
+            return;
         if (lightsSendIndicator(type))
             linkFlags().sendIndicator = true;
-        // The connection may have been closed, or the device pulled, during the last pause.
+        // The device may have been pulled during the last pause: no more flushes until a poll tick finds
+        // its port again.
         if (!sendToDevice(message))
+        {
+            scheduler->allow(false);
             return;
-        // Once the application quits the loop no longer pauses, and the rest would go out at once.
-        if (!pumpMessagesFor((float) pauseAfterType(type)) || !pumpMessagesFor(50) || linkClosed)
+        }
+        sent.recordSend(juce::Time::getMillisecondCounterHiRes(), type);
+        // Once the application quits the loop no longer pauses, and the rest would go out at once. The
+        // ports the batch started on may be closed or replaced in a pause: the rest is not theirs to send.
+        if (!pumpMessagesFor((float) pauseAfterType(type)) || !pumpMessagesFor(50) || linkClosed ||
+            connectionCount != connectionBefore)
             return;
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The process-wide host of the device link: owns the settings store (with the state tree) and the MIDI
 // connection.
+#include "FlushScheduler.h"
 #include "MidiBytes.h"
 #include "PortBackend.h"
+#include "SendEnvelope.h"
 #include "store/SettingsStore.h"
 
 #include <functional>
@@ -12,6 +14,7 @@ namespace NsStrata
 {
 class LinkListener;
 class IncomingHandOff;
+struct IncomingMessage;
 
 /** Accepts or rejects a model number (model filter) or a port number (port filter). */
 using NumberFilter = std::function<bool(int)>;
@@ -37,6 +40,8 @@ public:
     /** Where ports come from: the system's (installed by the program) or the virtual mixer's. */
     void setPortBackend(std::shared_ptr<PortBackend> backend);
     PortBackend& portBackend() { return *backend; }
+    /** Changes whenever another backend is installed. */
+    int portBackendSerial() const { return backendSerial; }
 
     /** The screen side; null until the main screen exists. Message thread only. */
     void setListener(LinkListener* newListener) { listener = newListener; }
@@ -61,15 +66,27 @@ public:
         during a mode block's), the message loop runs until it has passed; false when the link closes or
         the application quits meanwhile. */
     bool sendToDevice(const MidiBytes& message);
-    /** Sends up to six queued entries, each followed by its pause. The rest of the batch is dropped when the
-        link is closed, or the application quits, during a pause. */
+    /** An output is open, no flush is sending and the device owes no quiet time: a message sent now goes
+        out without waiting (the meter poll sends only then). */
+    bool canSendAtOnce() const;
+    /** Sends the queued entries the pacing allows now, up to six, each followed by its pause; with none
+        allowed yet it sends nothing and keeps the queue. The rest of the batch is dropped when the link is
+        closed, the connection replaced, the device pulled, or the application quits, during a pause. A call
+        made while a flush runs does nothing. */
     void flushQueue();
+
+    /** Flushes start as soon as entries are queued, while the poll tick finds the device's port. */
+    FlushScheduler& flushes() { return *scheduler; }
 
     /** Applies, in arrival order, what the input ports delivered. Message thread. */
     IncomingHandOff& incoming() { return *handOff; }
 
 private:
     explicit Host(std::unique_ptr<SettingsStore> store);
+    /** Runs the message loop until untilMs (monotonic); false when the link closes or the application quits
+        meanwhile. */
+    bool waitUntil(double untilMs);
+    void afterIncoming(const IncomingMessage& message);
 
     std::unique_ptr<SettingsStore> settingsStore;
     std::shared_ptr<PortBackend> backend;
@@ -78,5 +95,10 @@ private:
     LinkListener* listener = nullptr;
     bool linkClosed = false; // since the last connect with enabled false; message thread
     double quietUntilMs = 0; // when the device may take the next message (monotonic); message thread
+    int connectionCount = 0; // bumped whenever the connection is closed or replaced; message thread
+    int backendSerial = 0;
+    bool flushing = false;
+    SendEnvelope sent;
+    std::unique_ptr<FlushScheduler> scheduler; // last: it flushes through the members above
 };
 } // namespace NsStrata

@@ -145,15 +145,6 @@ bool applyWideValue(const IncomingMessage& m, const Groups& groups)
     return true;
 }
 
-void applyMeter(const IncomingMessage& m)
-{
-    const int b18 = (int) m.raw;
-    const double level = b18 > 0 ? b18 + 12 - 58 : -48;
-    auto& meter = pendingMeterLevel();
-    meter.level = (float) std::round(level);
-    meter.fresh = true;
-}
-
 // Reads the fields of a block against a layout; the block's own parameters go to blockGroup.
 template <std::size_t N>
 void readBlockFields(const IncomingMessage& m, const std::array<int, N>& layout, const Groups& groups,
@@ -240,6 +231,18 @@ bool applyModeBlock(const IncomingMessage& m, const Groups& groups)
 }
 } // namespace
 
+void applyMeterReply(const IncomingMessage& m)
+{
+    if (m.kind != IncomingKind::meterReply || m.model != selection().selectedModel ||
+        m.model != selection().deviceModel)
+        return;
+    const int b18 = (int) m.raw;
+    const double level = b18 > 0 ? b18 + 12 - 58 : -48;
+    auto& meter = pendingMeterLevel();
+    meter.level = (float) std::round(level);
+    meter.fresh = true; // after the level: whoever sees the flag sees this level or a newer one
+}
+
 bool applyIncoming(const IncomingMessage& m, juce::ValueTree& root, LinkListener* listener)
 {
     bool handled = false;
@@ -271,8 +274,7 @@ bool applyIncoming(const IncomingMessage& m, juce::ValueTree& root, LinkListener
             handled = applyWideValue(m, groups);
             break;
         case IncomingKind::meterReply:
-            if (m.model == selection().deviceModel)
-                applyMeter(m);
+            applyMeterReply(m);
             break;
         case IncomingKind::statusBlock:
             handled = applyStatusBlock(m, groups);

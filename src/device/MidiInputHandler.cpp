@@ -1,5 +1,6 @@
 #include "MidiInputHandler.h"
 
+#include "IncomingApplier.h"
 #include "IncomingHandOff.h"
 #include "MessagePump.h"
 #include "PortNames.h"
@@ -74,7 +75,11 @@ void Host::MidiInputHandler::handleIncoming(const uint8_t* data, std::size_t siz
     if (busy.load() != 0)
         return;
     auto message = decodeIncoming(data, size);
-    if (message.kind != IncomingKind::ignored)
+    // The level reply comes ten times a second while there is sound; waking the message thread for each
+    // would cost more than the reply is worth.
+    if (message.kind == IncomingKind::meterReply)
+        applyMeterReply(message);
+    else if (message.kind != IncomingKind::ignored)
         handOff.post(std::move(message));
 }
 

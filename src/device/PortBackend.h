@@ -49,6 +49,9 @@ public:
     /** Null when the port cannot be opened. The sink must outlive the port. */
     virtual std::unique_ptr<InputPort> openInput(const juce::String& identifier, IncomingSink& sink) = 0;
     virtual std::unique_ptr<OutputPort> openOutput(const juce::String& identifier) = 0;
+    /** Changes whenever the port lists may have changed. A backend the system tells of each change counts
+        the changes; one that cannot tell returns a new number on every call. */
+    virtual uint64_t portListVersion() = 0;
 };
 
 /** No ports at all: what there is until the program installs the system's ports or the virtual mixer's. */
@@ -59,6 +62,7 @@ public:
     juce::Array<PortInfo> outputs() override { return {}; }
     std::unique_ptr<InputPort> openInput(const juce::String&, IncomingSink&) override { return nullptr; }
     std::unique_ptr<OutputPort> openOutput(const juce::String&) override { return nullptr; }
+    uint64_t portListVersion() override { return 0; }
 };
 
 /** Names of a port list, in its order. */

@@ -12,6 +12,7 @@
 #include "device/MessagePump.h"
 #include "device/MidiBytes.h"
 #include "device/OutgoingQueue.h"
+#include "device/SendEnvelope.h"
 #include "model/Catalogue.h"
 #include "model/Models.h"
 #include "model/StateTree.h"
@@ -111,15 +112,35 @@ inline void settle(const NsStrata::VirtualMixer& mixer)
     NsStrata::Host::getInstance()->incoming().applyPending();
 }
 
-/** One poll tick as the running timer makes it: no sooner than the interval after the end of the flush that
-    sent the mixer's last message, so two ticks never share a flush window; then the replies are applied. */
-inline void pacedTick(NsStrata::DevicePollTimer& timer, const NsStrata::VirtualMixer& mixer)
+/** Runs the message loop, applying what the mixer sends, until the link is quiet: nothing queued that it may
+    send, no flush running, the mixer owing nothing. Flushes start on their own there, as in the running
+    program. */
+inline void runUntilQuiet(const NsStrata::VirtualMixer& mixer, double timeoutMs = 10000)
+{
+    using namespace NsStrata;
+    const double deadline = juce::Time::getMillisecondCounterHiRes() + timeoutMs;
+    do
+    {
+        pumpMessagesFor(5);
+        settle(mixer);
+    } while (((outgoingQueue().getNumChildren() > 0 && Host::getInstance()->flushes().isAllowed()) ||
+              linkFlags().flushRunning) &&
+             juce::Time::getMillisecondCounterHiRes() < deadline);
+}
+
+/** One poll tick, then the link runs until it is quiet. */
+inline void tickAndSettle(NsStrata::DevicePollTimer& timer, const NsStrata::VirtualMixer& mixer)
+{
+    timer.tick();
+    runUntilQuiet(mixer);
+}
+
+/** Runs the message loop until the pacing lets a burst of six leave at once again. */
+inline void waitForTheEnvelope(const NsStrata::VirtualMixer& mixer)
 {
     using namespace NsStrata;
     const auto log = mixer.received();
     if (!log.empty())
-        pumpMessagesFor(float(log.back().ms + spacingAfterType(10) + DevicePollTimer::intervalMs -
-                              juce::Time::getMillisecondCounterHiRes()));
-    timer.tick();
-    settle(mixer);
+        pumpMessagesFor(
+            float(log.back().ms + SendEnvelope::windowMs - juce::Time::getMillisecondCounterHiRes()));
 }

@@ -88,16 +88,20 @@ TEST_F(ModeSendingTest, ACopiedModeGoesOutAsABlockAtOnce)
     auto mixer = std::make_shared<VirtualMixer>(4115, shippedPreset());
     host().setPortBackend(mixer);
     DevicePollTimer timer(host());
-    pacedTick(timer, *mixer);
+    tickAndSettle(timer, *mixer);
+    ASSERT_TRUE(linkFlags().synchronised);
     mixer->clearReceived();
-    resetOutgoingQueue();
 
     selection().currentMode = 2;
     modes->copyModeInto(4);
+    ASSERT_FALSE(mixer->received().empty());
+    EXPECT_EQ(mixer->received()[0].bytes.size(), 61u) << "the block goes at once";
+    EXPECT_EQ(mixer->received()[0].bytes[10], 0x05) << "action byte of a copied mode";
+    runUntilQuiet(*mixer);
     const auto received = mixer->received();
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].bytes.size(), 61u);
-    EXPECT_EQ(received[0].bytes[10], 0x05) << "action byte of a copied mode";
-    EXPECT_EQ((int) queuedSelector()[Prop::value], 4);
+    ASSERT_EQ(received.size(), 2u) << "and the queued selector after it";
+    const int selector = addressOf(ParamId::modeSelector);
+    EXPECT_EQ(received[1].bytes, MidiBytes({0xF0, 0x00, 0x02, 0x4E, 0x20, 0x13, uint8_t(selector >> 8),
+                                            uint8_t(selector & 0x7F), 4, 0xF7}));
     EXPECT_TRUE(sawNoProtocolError(*mixer));
 }

@@ -20,8 +20,7 @@ protected:
         host().setPortBackend(mixer);
         host().setListener(&listener);
         DevicePollTimer timer(host());
-        for (int i = 0; i < 4; ++i)
-            pacedTick(timer, *mixer);
+        tickAndSettle(timer, *mixer);
     }
 
     void TearDown() override

@@ -152,55 +152,81 @@ TEST(VirtualMixer, RecordsEveryMessageItCannotTakeAsAProtocolError)
 
 TEST(VirtualMixer, HoldsTheProgramToItsPacing)
 {
+    const auto poll = brioMessage({0x7F, 0x00});
+    const auto wide = brioMessage({/*id 16*/ 0x07, 0x41, 0x02, 0x01, 0x48});
+    const auto block = modeBlock(0x33, 0x00, 0x01);
+    // Each step: the time since the step before, then the message.
+    using Steps = std::vector<std::pair<double, MidiBytes>>;
+    const auto values = [](int count, double gap)
+    {
+        Steps steps;
+        for (int i = 0; i < count; ++i)
+            steps.push_back({i == 0 ? 0 : gap, eqValue(uint8_t(i))});
+        return steps;
+    };
+    const auto then = [](Steps steps, const Steps& more)
+    {
+        steps.insert(steps.end(), more.begin(), more.end());
+        return steps;
+    };
+    const struct
+    {
+        const char* what;
+        Steps steps;
+        int breachAt; // index of the step that breaks a rule; -1: none does
+        const char* error;
+    } cases[] = {
+        {"a value right after a value", values(2, 0), 1, "needs 50 ms"},
+        {"a value 50 ms after a value", values(2, 50), 1, "needs 51 ms"},
+        {"a value 51 ms after a 14-bit value", {{0, wide}, {51, eqValue(1)}}, 1, "needs 52 ms"},
+        {"a value 2 ms after a poll 50 ms after a value",
+         {{0, eqValue(1)}, {50, poll}, {2, eqValue(2)}},
+         -1,
+         ""},
+        {"a poll 49 ms after a value", {{0, eqValue(1)}, {49, poll}}, 1, "needs 50 ms"},
+        {"a value 1 ms after a poll", {{0, poll}, {1, eqValue(1)}}, 1, "needs 2 ms"},
+        {"a mode block 50 ms after a value, a value 50 ms after it",
+         {{0, eqValue(1)}, {50, block}, {50, eqValue(2)}},
+         -1,
+         ""},
+        {"seven values 51 ms apart", values(7, 51), 6, "more than 6 within 606 ms"},
+        {"the seventh 606 ms after the first, the eighth 606 ms after the second",
+         then(values(6, 51), {{351, eqValue(6)}, {51, eqValue(7)}}), -1, ""},
+        {"the eighth 597 ms after the second",
+         {{0, eqValue(0)},
+          {60, eqValue(1)},
+          {51, eqValue(2)},
+          {51, eqValue(3)},
+          {51, eqValue(4)},
+          {51, eqValue(5)},
+          {342, eqValue(6)},
+          {51, eqValue(7)}},
+         7,
+         "more than 6 within 606 ms"},
+        {"polls and blocks between do not make room for a seventh",
+         then(values(6, 51), {{50, block}, {50, poll}, {2, eqValue(6)}}), 8, "more than 6 within 606 ms"},
+        {"nor count as one of the six", then(values(5, 51), {{50, block}, {50, poll}, {2, eqValue(5)}}), -1,
+         ""},
+    };
+    for (const auto& c : cases)
     {
         OpenMixer device;
-        device.send(eqValue(1));
-        device.send(eqValue(2));
-        const auto errors = device.mixer.protocolErrors();
-        ASSERT_EQ(errors.size(), 1);
-        EXPECT_TRUE(errors[0].contains("needs 50 ms")) << errors[0];
-    }
-    {
-        OpenMixer device;
-        const auto poll = brioMessage({0x7F, 0x00});
-        device.send(poll);
-        waitUntil(device.mixer.received().back().ms + 3);
-        device.send(eqValue(1));
-        EXPECT_TRUE(sawNoProtocolError(device.mixer)) << "a meter poll asks for 2 ms only";
-        device.send(poll);
-        ASSERT_EQ(device.mixer.protocolErrors().size(), 1) << "a value asks for 50 ms, even before a poll";
-    }
-    {
-        // Seven values, each in good time: the seventh is one more than a flush sends.
-        OpenMixer device;
-        for (uint8_t v = 0; v < 7; ++v)
+        double clock = 1000;
+        device.mixer.setArrivalClock([&clock] { return clock; });
+        for (std::size_t i = 0; i < c.steps.size(); ++i)
         {
-            if (v > 0)
-                waitUntil(device.mixer.received().back().ms + 51);
-            device.send(eqValue(v));
-        }
-        const auto errors = device.mixer.protocolErrors();
-        ASSERT_EQ(errors.size(), 1);
-        EXPECT_TRUE(errors[0].contains("parameter message 7 of one flush window")) << errors[0];
-    }
-    {
-        // Six, then six more after a poll tick's interval, with polls and a mode block in between: two
-        // windows.
-        OpenMixer device;
-        for (int i = 0; i < 12; ++i)
-        {
-            if (i > 0)
-                waitUntil(device.mixer.received().back().ms + (i == 6 ? 351 : 51));
-            device.send(eqValue(uint8_t(i)));
-            if (i == 8)
+            clock += c.steps[i].first;
+            device.send(c.steps[i].second);
+            const auto errors = device.mixer.protocolErrors();
+            if ((int) i < c.breachAt || c.breachAt < 0)
+                ASSERT_TRUE(errors.isEmpty())
+                    << c.what << ", step " << i << ": " << errors.joinIntoString("; ");
+            else if ((int) i == c.breachAt)
             {
-                waitUntil(device.mixer.received().back().ms + 51);
-                device.send(modeBlock(0x33, 0x00, 0x01));
-                waitUntil(device.mixer.received().back().ms + 51);
-                device.send(brioMessage({0x7F, 0x00}));
+                ASSERT_EQ(errors.size(), 1) << c.what;
+                EXPECT_TRUE(errors[0].contains(c.error)) << c.what << ": " << errors[0];
             }
         }
-        EXPECT_TRUE(sawNoProtocolError(device.mixer));
     }
 }
 

@@ -1,8 +1,8 @@
-// Closing Strata while the device link is in the middle of a poll tick: the flush of six queued messages and
-// the port scan both run the message loop, and the close (close button, Ctrl+Q or the system's request to
-// end) arrives there. Nothing may be used after the teardown, and no port opened nor message sent after the
-// close. Each case runs the real application against the virtual mixer in a child process of its own, since
-// a close ends the message loop for good.
+// Closing Strata while the device link is in the middle of its work: the flush of six queued messages (which
+// starts as soon as they are queued) and the port scan of a poll tick both run the message loop, and the
+// close (close button, Ctrl+Q or the system's request to end) arrives there. Nothing may be used after the
+// teardown, and no port opened nor message sent after the close. Each case runs the real application against
+// the virtual mixer in a child process of its own, since a close ends the message loop for good.
 #include "app/MainAppWindow.h"
 #include "app/StrataApplication.h"
 #include "device/Host.h"

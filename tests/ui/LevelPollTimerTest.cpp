@@ -35,42 +35,47 @@ protected:
 
 TEST_F(LevelPollTimerTest, TheIntervalBacksOffWhileQuietAndReturnsOnSound)
 {
-    EXPECT_EQ(timer.interval(), 50);
+    EXPECT_EQ(timer.interval(), 100);
     std::vector<int> intervals;
     for (int i = 0; i < 8; ++i)
     {
         timer.tick();
         intervals.push_back(timer.interval());
     }
-    EXPECT_EQ(intervals, (std::vector<int>{50, 50, 100, 200, 400, 800, 1000, 1000}));
+    EXPECT_EQ(intervals, (std::vector<int>{100, 100, 200, 400, 800, 1600, 2000, 2000}));
     EXPECT_EQ(meter.polls, 8);
 
     meter.level = -46.0f;
     timer.tick();
-    EXPECT_EQ(timer.interval(), 1000) << "-46 dB is still quiet";
+    EXPECT_EQ(timer.interval(), 2000) << "-46 dB is still quiet";
     meter.level = -45.0f;
     timer.tick();
-    EXPECT_EQ(timer.interval(), 50);
+    EXPECT_EQ(timer.interval(), 100);
     EXPECT_EQ(timer.quietPolls(), 0);
 
     meter.level = -60.0f;
     timer.tick();
     timer.tick();
-    EXPECT_EQ(timer.interval(), 50);
-    timer.tick();
     EXPECT_EQ(timer.interval(), 100);
+    timer.tick();
+    EXPECT_EQ(timer.interval(), 200);
 }
 
-TEST_F(LevelPollTimerTest, APendingLevelIsShownInsteadOfPolling)
+TEST_F(LevelPollTimerTest, EachTickShowsWhatTheLastPollBroughtBackAndPollsAgain)
 {
     pendingMeterLevel().level = -20.0f;
     pendingMeterLevel().fresh = true;
     timer.tick();
     EXPECT_DOUBLE_EQ(display->slider().getValue(), -20);
     EXPECT_FALSE(pendingMeterLevel().fresh);
-    EXPECT_EQ(meter.polls, 0);
+    EXPECT_EQ(meter.polls, 1);
     EXPECT_TRUE(queuedIds().empty()) << "showing a level edits nothing";
+
+    meter.open = false;
+    pendingMeterLevel().level = -10.0f;
+    pendingMeterLevel().fresh = true;
     timer.tick();
+    EXPECT_DOUBLE_EQ(display->slider().getValue(), -10) << "shown even when no poll can go";
     EXPECT_EQ(meter.polls, 1);
 }
 
@@ -82,16 +87,16 @@ TEST_F(LevelPollTimerTest, NoPollWithoutMeteringOrAnOpenLink)
     display->slider().setMetering(true);
     timer.tick();
     EXPECT_EQ(meter.polls, 0);
-    EXPECT_EQ(timer.interval(), 50);
+    EXPECT_EQ(timer.interval(), 100);
 }
 
-TEST_F(LevelPollTimerTest, EachTickRestartsTheTimerWithTheInterval)
+TEST_F(LevelPollTimerTest, TheTimerFollowsTheInterval)
 {
     timer.start();
     for (int i = 0; i < 4; ++i)
         timer.timerCallback();
     EXPECT_TRUE(timer.isTimerRunning());
-    EXPECT_EQ(timer.getTimerInterval(), 200);
+    EXPECT_EQ(timer.getTimerInterval(), 400);
     timer.stopTimer();
 }
 
@@ -110,6 +115,10 @@ TEST_F(LevelPollTimerTest, TheHostLinkPollsTheMixerAndItsReplyReachesTheDisplay)
     linkFlags().flushRunning = true;
     EXPECT_FALSE(link.canPoll()) << "the poll waits while a flush sends";
     linkFlags().flushRunning = false;
+    ASSERT_TRUE(host->sendToDevice(meterPoll(ardentModel)));
+    EXPECT_FALSE(link.canPoll()) << "nor while the device owes the message before its quiet time";
+    pumpMessagesFor(3);
+    EXPECT_TRUE(link.canPoll());
 
     LevelPollTimer hostTimer(*display, link);
     mixer->clearReceived();
@@ -118,7 +127,7 @@ TEST_F(LevelPollTimerTest, TheHostLinkPollsTheMixerAndItsReplyReachesTheDisplay)
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].bytes, meterPoll(ardentModel));
 
-    // The reply is applied on the message thread; the next tick shows it.
+    // The reply comes from the mixer's thread; the next tick shows it.
     for (int i = 0; i < 20 && !pendingMeterLevel().fresh; ++i)
     {
         pumpMessagesFor(10);

@@ -4,6 +4,8 @@
 
 #if JUCE_LINUX
 #include <alsa/asoundlib.h>
+
+#include <cerrno>
 #endif
 
 namespace NsStrata
@@ -73,6 +75,92 @@ private:
     std::unique_ptr<juce::MidiOutput> port;
 };
 } // namespace
+
+#if JUCE_LINUX
+// A sequencer client of its own, subscribed to the system's announcements, read without waiting. Reading the
+// port lists through the framework costs a round of queries per client and port (and opens a client of its
+// own each time while no port is open); one read of this client's input costs one call.
+class JucePortBackend::PortWatch
+{
+public:
+    PortWatch()
+    {
+        quietPortScans();
+        if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0)
+        {
+            seq = nullptr;
+            return;
+        }
+        snd_seq_set_client_name(seq, "Strata port watch");
+        // Not exported and not subscribable: no port list shows it.
+        const int port = snd_seq_create_simple_port(seq, "announcements",
+                                                    SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
+                                                    SND_SEQ_PORT_TYPE_APPLICATION);
+        if (port < 0 ||
+            snd_seq_connect_from(seq, port, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0)
+        {
+            snd_seq_close(seq);
+            seq = nullptr;
+        }
+    }
+
+    ~PortWatch()
+    {
+        if (seq != nullptr)
+            snd_seq_close(seq);
+    }
+
+    bool isWatching() const { return seq != nullptr; }
+
+    /** What was announced since the last call: true when a port came, went or changed, or when the
+        announcements cannot be read (some were lost, or the sequencer went away). */
+    bool portsChanged()
+    {
+        bool changed = false;
+        for (;;)
+        {
+            snd_seq_event_t* event = nullptr;
+            const int result = snd_seq_event_input(seq, &event);
+            if (result == -EAGAIN)
+                return changed;
+            if (result == -ENOSPC) // the input overflowed: announcements were dropped
+            {
+                changed = true;
+                continue;
+            }
+            if (result < 0 || event == nullptr)
+                return true;
+            // Clients come and go without ports too (the framework's own listing opens one); only ports
+            // change the lists.
+            changed = changed || event->type == SND_SEQ_EVENT_PORT_START ||
+                      event->type == SND_SEQ_EVENT_PORT_EXIT || event->type == SND_SEQ_EVENT_PORT_CHANGE;
+        }
+    }
+
+private:
+    snd_seq_t* seq = nullptr;
+};
+#else
+class JucePortBackend::PortWatch
+{
+public:
+    bool isWatching() const { return false; }
+    bool portsChanged() { return true; }
+};
+#endif
+
+JucePortBackend::JucePortBackend() = default;
+
+JucePortBackend::~JucePortBackend() = default;
+
+uint64_t JucePortBackend::portListVersion()
+{
+    if (watch == nullptr)
+        watch = std::make_unique<PortWatch>();
+    if (!watch->isWatching() || watch->portsChanged())
+        ++version;
+    return version;
+}
 
 juce::Array<PortInfo> JucePortBackend::inputs()
 {

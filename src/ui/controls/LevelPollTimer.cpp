@@ -4,22 +4,22 @@
 #include "device/Host.h"
 #include "device/LinkFlags.h"
 #include "device/MessageFraming.h"
-#include "device/MessagePump.h"
-#include "device/MidiInputHandler.h"
 #include "model/Models.h"
 
 namespace NsStrata
 {
 bool HostMeterLink::canPoll()
 {
-    auto* connection = Host::getInstance()->midiConnection();
-    return !linkFlags().flushRunning && connection != nullptr && connection->currentOutput() != nullptr;
+    // Only when the poll can go at once: waiting for the device would run the message loop in the middle
+    // of the tick.
+    return Host::getInstance()->canSendAtOnce();
 }
 
 void HostMeterLink::sendPoll()
 {
+    // The device's 2 ms after a poll are kept by whoever sends next (Host::sendToDevice), so the poll needs
+    // no pause of its own.
     Host::getInstance()->sendToDevice(meterPoll(selection().deviceModel));
-    pumpMessagesFor(2);
 }
 
 float HostMeterLink::lastLevel()
@@ -46,19 +46,20 @@ void LevelPollTimer::start()
 
 void LevelPollTimer::timerCallback()
 {
-    stopTimer();
+    // The tick never runs the message loop, so the timer need not stop for it; restarting it on every tick
+    // would wake the framework's timer thread for nothing.
     tick();
-    startTimer(intervalMs);
+    if (getTimerInterval() != intervalMs)
+        startTimer(intervalMs);
 }
 
 void LevelPollTimer::tick()
 {
+    // What the last poll brought back is shown when the next poll is due, so the program wakes once per
+    // poll rather than once more to show its reply.
     auto& pending = pendingMeterLevel();
     if (pending.fresh.exchange(false))
-    {
         display.showValue(pending.level);
-        return;
-    }
     if (!display.slider().isMetering() || !link.canPoll())
         return;
     link.sendPoll();
