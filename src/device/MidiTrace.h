@@ -62,6 +62,7 @@ public:
     juce::Array<PortInfo> outputs() override { return inner->outputs(); }
     std::unique_ptr<InputPort> openInput(const juce::String& identifier, IncomingSink& sink) override;
     std::unique_ptr<OutputPort> openOutput(const juce::String& identifier) override;
+    uint64_t portListVersion() override { return inner->portListVersion(); }
 
     PortBackend& wrapped() { return *inner; }
 
