@@ -20,7 +20,7 @@
 #include "ui/controls/ParameterKnob.h"
 #include "ui/controls/SectionSwitch.h"
 #include "ui/look/ScreenState.h"
-#include "ui/main/MainComp.h"
+#include "ui/main/MainScreen.h"
 #include "ui/panel/MixerPanel.h"
 
 #include <csignal>
@@ -195,7 +195,7 @@ LinkFigures measureLink(const juce::ValueTree& preset)
     auto mixer = std::make_shared<VirtualMixer>(ardentModel, preset);
     setUiScale(1.0f);
     juce::DocumentWindow window("bench_ui", juce::Colours::black, 0, true);
-    auto* screen = new MainComp(mixer, new VirtualDspRoot({std::make_shared<VirtualDsp>()}));
+    auto* screen = new MainScreen(mixer, new VirtualDspRoot({std::make_shared<VirtualDsp>()}));
     window.setContentOwned(screen, true);
     window.setVisible(true);
     if (!pumpUntil(

@@ -154,8 +154,14 @@ VirtualMixer::VirtualMixer(int modelNumber, const juce::ValueTree& preset)
 {
     inputNames.add(modelNameForId(model));
     outputNames.add(modelNameForId(model));
-    const auto modelTree = modelNode(preset, model);
-    for (const auto& group : modelTree)
+    holdValuesOf(preset);
+    worker = std::thread([this] { run(); });
+}
+
+void VirtualMixer::holdValuesOf(const juce::ValueTree& state)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    for (const auto& group : modelNode(state, model))
     {
         const int groupId = readInt(group, Prop::id, -1);
         if (groupId < 0 || groupId > modeCount)
@@ -171,7 +177,6 @@ VirtualMixer::VirtualMixer(int modelNumber, const juce::ValueTree& preset)
             values[(std::size_t) groupId][(std::size_t) id] = unpack7BitGroups(messageValue(node, model));
         }
     }
-    worker = std::thread([this] { run(); });
 }
 
 VirtualMixer::~VirtualMixer()

@@ -70,6 +70,10 @@ public:
     VirtualMixer(int modelNumber, const juce::ValueTree& preset);
     ~VirtualMixer() override;
 
+    /** The device holds the values of this state tree's node of its model, as if the program had written
+        them in an earlier session. */
+    void holdValuesOf(const juce::ValueTree& state);
+
     // Ports as the system would list them. Further names (a second port pair, other devices) may be added.
     juce::Array<PortInfo> inputs() override;
     juce::Array<PortInfo> outputs() override;

@@ -1,14 +1,16 @@
 #include "MainComponent.h"
 
 #include "LaunchOptions.h"
+#include "device/Host.h"
 #include "device/MidiTrace.h"
 #include "device/os/JucePortBackend.h"
+#include "model/Models.h"
 #include "model/StateLoader.h"
 #include "radezovu/RadezOvu.h"
 #include "sim/VirtualDspUsb.h"
 #include "sim/VirtualMixer.h"
 #include "store/Assets.h"
-#include "ui/main/MainComp.h"
+#include "ui/main/MainScreen.h"
 
 namespace NsStrata
 {
@@ -32,6 +34,13 @@ std::shared_ptr<PortBackend> MainComponent::portsFor(const LaunchOptions& option
     return std::make_shared<TracingPortBackend>(ports, std::move(writer));
 }
 
+VirtualMixer* MainComponent::virtualMixerOf(PortBackend* ports)
+{
+    if (auto* traced = dynamic_cast<TracingPortBackend*>(ports))
+        ports = &traced->wrapped();
+    return dynamic_cast<VirtualMixer*>(ports);
+}
+
 RadezOvu* MainComponent::dspRootFor(const LaunchOptions& options)
 {
     if (options.virtualDevice)
@@ -52,7 +61,14 @@ MainComponent::MainComponent()
             trace.reset();
         }
     }
-    mainScreen = std::make_unique<MainComp>(portsFor(options, trace), dspRootFor(options));
+    auto ports = portsFor(options, trace);
+    // In demo mode the screen shows the virtual mixer's model from the start, not only once it is found.
+    mainScreen = std::make_unique<MainScreen>(ports, dspRootFor(options),
+                                              options.virtualDevice ? options.virtualModel : ardentModel);
+    // A real mixer keeps its settings between sessions; the demo's holds what the last session left, from
+    // the settings the screen has just read, before the link's first tick reaches it.
+    if (auto* mixer = virtualMixerOf(ports.get()))
+        mixer->holdValuesOf(Host::getInstance()->state());
     addAndMakeVisible(contentArea);
     contentArea.addAndMakeVisible(*mainScreen);
     setSize(mainScreen->getWidth(), mainScreen->getHeight());

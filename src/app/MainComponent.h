@@ -9,9 +9,10 @@ class RadezOvu;
 
 namespace NsStrata
 {
-class MainComp;
+class MainScreen;
 class MidiTraceWriter;
 class PortBackend;
+class VirtualMixer;
 struct LaunchOptions;
 
 class MainComponent : public juce::Component
@@ -23,7 +24,7 @@ public:
     ~MainComponent() override;
 
     /** The main screen, or null when it could not be built. */
-    MainComp* getMainScreen() const { return mainScreen.get(); }
+    MainScreen* getMainScreen() const { return mainScreen.get(); }
 
     void paint(juce::Graphics& g) override;
     void resized() override;
@@ -32,6 +33,8 @@ public:
         either behind the trace when writer is given. */
     static std::shared_ptr<PortBackend> portsFor(const LaunchOptions& options,
                                                  std::shared_ptr<MidiTraceWriter> writer);
+    /** The virtual mixer behind these ports (also behind a trace); null for the system's ports. */
+    static VirtualMixer* virtualMixerOf(PortBackend* ports);
     /** The DSP access for these options, with one reference for the caller: the USB library's, or a root
         over a virtual DSP. */
     static RadezOvu* dspRootFor(const LaunchOptions& options);
@@ -39,7 +42,7 @@ public:
 private:
     std::shared_ptr<MidiTraceWriter> trace; // outlives the screen, whose ports write to it
     juce::Component contentArea;
-    std::unique_ptr<MainComp> mainScreen;
+    std::unique_ptr<MainScreen> mainScreen;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComponent)
 };

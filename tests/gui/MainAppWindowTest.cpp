@@ -4,7 +4,7 @@
 #include "app/MainComponent.h"
 #include "device/Host.h"
 #include "store/AppFolders.h"
-#include "ui/main/MainComp.h"
+#include "ui/main/MainScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -94,16 +94,22 @@ TEST_F(MainAppWindowTest, OpensCentredAtItsSizeWithTheMainScreenFillingIt)
     EXPECT_FALSE(settingsFile().exists()) << "nothing is written while the window is open";
 }
 
-TEST_F(MainAppWindowTest, DraggingStaysWithinTheSizeLimits)
+TEST_F(MainAppWindowTest, DraggingStaysWithinTheSizeLimitsAndTheScreenKeepsItsProportionOnTheDisplay)
 {
     Window window("Strata", recorder.actions());
+    // Wider than the display: the screen takes the full usable height in its design proportion, centred.
+    const auto user = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea;
+    const int fullHeight = user.getHeight() - 32;
+    const int fullWidth = juce::roundToInt(1069.0 * fullHeight / 691.0);
     const struct
     {
         const char* what;
         juce::Rectangle<int> asked, expectedSize;
     } cases[] = {
         {"smaller than the minimum", {100, 100, 200, 100}, {0, 0, 856, 578}},
-        {"larger than the maximum", {0, 0, 9000, 6000}, {0, 0, 5350, 3435}},
+        {"larger than the maximum, so wider than the display",
+         {0, 0, 9000, 6000},
+         {0, 0, fullWidth, fullHeight}},
         {"within the limits", {50, 40, 900, 600}, {0, 0, 900, 600}},
     };
     for (auto& c : cases)
@@ -112,6 +118,8 @@ TEST_F(MainAppWindowTest, DraggingStaysWithinTheSizeLimits)
         EXPECT_EQ(window.getWidth(), c.expectedSize.getWidth()) << c.what;
         EXPECT_EQ(window.getHeight(), c.expectedSize.getHeight()) << c.what;
     }
+    window.setBoundsConstrained({0, 0, 9000, 6000});
+    EXPECT_EQ(window.getBounds().getCentre(), user.getCentre());
 }
 
 TEST_F(MainAppWindowTest, OnlyCtrlQWithNoOtherModifierQuits)

@@ -7,7 +7,7 @@
 #include "model/Conversions.h"
 #include "model/StateLoader.h"
 #include "sim/VirtualDspUsb.h"
-#include "ui/main/MainComp.h"
+#include "ui/main/MainScreen.h"
 
 using namespace NsStrata;
 
@@ -50,8 +50,8 @@ protected:
         Host::getInstance()->settings().setState(shippedPreset());
         mixer = std::make_shared<VirtualMixer>(ardentModel, shippedPreset());
         dsp = std::make_shared<VirtualDsp>();
-        screen = std::make_unique<MainComp>(mixer, new VirtualDspRoot({dsp}));
-        screen->setBounds(0, 0, MainComp::designWidth, MainComp::designHeight);
+        screen = std::make_unique<MainScreen>(mixer, new VirtualDspRoot({dsp}));
+        screen->setBounds(0, 0, MainScreen::designWidth, MainScreen::designHeight);
         ASSERT_TRUE(pumpUntil([] { return linkFlags().synchronised && linkFlags().modeSelectorSent; }))
             << "the link synchronises";
         ASSERT_TRUE(pumpUntil([] { return outgoingQueue().getNumChildren() == 0; }));
@@ -72,7 +72,7 @@ protected:
 
     std::shared_ptr<VirtualMixer> mixer;
     std::shared_ptr<VirtualDsp> dsp;
-    std::unique_ptr<MainComp> screen;
+    std::unique_ptr<MainScreen> screen;
 };
 } // namespace
 
