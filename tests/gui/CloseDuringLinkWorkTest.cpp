@@ -1,17 +1,21 @@
 // Closing Strata while the device link is in the middle of its work: the flush of six queued messages (which
-// starts as soon as they are queued) and the port scan of a poll tick both run the message loop, and the
-// close (close button, Ctrl+Q or the system's request to end) arrives there. Nothing may be used after the
-// teardown, and no port opened nor message sent after the close. Each case runs the real application against
-// the virtual mixer in a child process of its own, since a close ends the message loop for good.
+// starts as soon as they are queued), the port scan of a poll tick and a jingle being sent into the DSP all
+// run the message loop, and the close (close button, Ctrl+Q or the system's request to end) arrives there.
+// Nothing may be used after the teardown, and no port opened nor message sent after the close. Each case runs
+// the real application against the virtual mixer in a child process of its own, since a close ends the
+// message loop for good.
 #include "app/MainAppWindow.h"
+#include "app/MainComponent.h"
 #include "app/StrataApplication.h"
 #include "device/Host.h"
 #include "device/LinkFlags.h"
 #include "device/OutgoingQueue.h"
+#include "jingles/JingleTransfer.h"
 #include "model/Catalogue.h"
 #include "model/Models.h"
 #include "model/StateTree.h"
 #include "sim/VirtualMixer.h"
+#include "ui/main/MainScreen.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -33,6 +37,7 @@ enum class Moment
 {
     flush, // after the third of six queued messages
     scan,  // between the two scans of a reconnection
+    send,  // while the first pages of a jingle go into the DSP
 };
 
 struct Case
@@ -62,15 +67,18 @@ private:
 class CloseWatcher : private juce::ComponentListener
 {
 public:
-    CloseWatcher(juce::Component& w, bool& c) : window(w), closed(c) { window.addComponentListener(this); }
+    CloseWatcher(juce::Component& w, std::function<void()> onClose) : window(w), closed(std::move(onClose))
+    {
+        window.addComponentListener(this);
+    }
     ~CloseWatcher() override { window.removeComponentListener(this); }
 
 private:
-    void componentChildrenChanged(juce::Component&) override { closed = true; }
-    void componentVisibilityChanged(juce::Component&) override { closed = true; }
+    void componentChildrenChanged(juce::Component&) override { closed(); }
+    void componentVisibilityChanged(juce::Component&) override { closed(); }
 
     juce::Component& window;
-    bool& closed;
+    std::function<void()> closed;
 };
 
 StrataApplication::MainAppWindow* findMainWindow()
@@ -103,8 +111,14 @@ int closeDuringLinkWork(const Case& c)
     auto* mixer = dynamic_cast<VirtualMixer*>(&Host::getInstance()->portBackend());
     if (window == nullptr || mixer == nullptr)
         return fail("the application did not start on the virtual mixer");
-    bool closed = false;
-    auto watcher = std::make_unique<CloseWatcher>(*window, closed);
+    bool closed = false, sendingAtClose = false;
+    auto watcher = std::make_unique<CloseWatcher>(*window,
+                                                  [&]
+                                                  {
+                                                      if (!closed)
+                                                          sendingAtClose = isJingleTransferRunning();
+                                                      closed = true;
+                                                  });
 
     const auto close = [&, window]
     {
@@ -155,6 +169,18 @@ int closeDuringLinkWork(const Case& c)
             if (!unplugged &&
                 !(flags.synchronised && flags.modeSelectorSent && outgoingQueue().getNumChildren() == 0))
                 return false;
+            if (c.moment == Moment::send)
+            {
+                // The close waits in the queue; the transfer's first pause for the message loop lets it in.
+                auto* shell = dynamic_cast<MainComponent*>(window->getContentComponent());
+                if (shell == nullptr || shell->getMainScreen() == nullptr)
+                    return true;
+                auto& panel = shell->getMainScreen()->mixerPanel();
+                closeInTheNextPause();
+                panel.onJingleMenuItem(ButtonKind::jingleMenu, PanelMenu::sendJingle,
+                                       &panel.jingleMenuButton(1));
+                return true;
+            }
             if (c.moment == Moment::flush)
             {
                 auto eq = parameterNode(modelNode(Host::getInstance()->state(), selection().selectedModel),
@@ -205,6 +231,8 @@ int closeDuringLinkWork(const Case& c)
         return fail("the close never came");
     if (!closedInTheLoop)
         return fail("the loop ended without the close");
+    if (c.moment == Moment::send && !sendingAtClose)
+        return fail("the close came outside the transfer");
     if (openedAfterClose > 0 || sentAfterClose > 0)
         return fail("after the close the link opened " + juce::String(openedAfterClose) + " ports and sent " +
                     juce::String(sentAfterClose) + " messages");
@@ -237,5 +265,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"TerminateDuringFlush", CloseWay::terminateSignal, Moment::flush},
                       Case{"CloseButtonDuringScan", CloseWay::closeButton, Moment::scan},
                       Case{"CtrlQDuringScan", CloseWay::ctrlQ, Moment::scan},
-                      Case{"TerminateDuringScan", CloseWay::terminateSignal, Moment::scan}),
+                      Case{"TerminateDuringScan", CloseWay::terminateSignal, Moment::scan},
+                      Case{"CloseButtonDuringJingleSend", CloseWay::closeButton, Moment::send},
+                      Case{"CtrlQDuringJingleSend", CloseWay::ctrlQ, Moment::send},
+                      Case{"TerminateDuringJingleSend", CloseWay::terminateSignal, Moment::send}),
     [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });

@@ -93,6 +93,13 @@ bool clickInto(juce::int64 window)
     return run({"xdotool", "mousemove", "--window", juce::String(window), "400", "300", "click", "1"}).ok;
 }
 
+bool click(juce::int64 window, juce::Point<int> at)
+{
+    return run({"xdotool", "mousemove", "--window", juce::String(window), juce::String(at.x),
+                juce::String(at.y), "click", "1"})
+        .ok;
+}
+
 bool drag(juce::int64 window, juce::Point<int> from, juce::Point<int> to, int steps)
 {
     const auto w = juce::String(window);

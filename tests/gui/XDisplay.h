@@ -20,6 +20,8 @@ juce::int64 focusedWindow();
 
 /** Clicks into the window (keys reach a window only after that). */
 bool clickInto(juce::int64 window);
+/** Clicks the left button at a point of the window. */
+bool click(juce::int64 window, juce::Point<int> at);
 /** Presses the left button at from, moves to to in steps and releases it (window coordinates). */
 bool drag(juce::int64 window, juce::Point<int> from, juce::Point<int> to, int steps = 12);
 /** Presses a key combination such as "ctrl+q" on the focused window. */
