@@ -29,6 +29,10 @@ LaunchOptions parseLaunchOptions(const juce::String& commandLine)
         {
             options.virtualDevice = true;
         }
+        else if (token == "--report-first-frame")
+        {
+            options.reportFirstFrame = true;
+        }
         else if (token == "--model")
         {
             // A two-word name may come unquoted: "--model Brio Max".

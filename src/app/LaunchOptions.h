@@ -13,6 +13,9 @@ struct LaunchOptions
     int virtualModel = 4142;
     /** "--trace FILE": every MIDI message in and out is logged there, one JSON object per line. */
     juce::File traceFile;
+    /** "--report-first-frame": "first frame" goes to standard output once the window has painted its first
+        frame (how bench_start times the launch). */
+    bool reportFirstFrame = false;
     /** What was wrong with the command line; empty when nothing was. */
     juce::StringArray problems;
 };

@@ -86,6 +86,15 @@ void MainComponent::paint(juce::Graphics& g)
     g.fillAll(getLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId));
 }
 
+void MainComponent::paintOverChildren(juce::Graphics&)
+{
+    if (framePainted || !launchOptions().reportFirstFrame)
+        return;
+    framePainted = true;
+    std::fputs("first frame\n", stdout);
+    std::fflush(stdout);
+}
+
 void MainComponent::resized()
 {
     contentArea.setBounds(getLocalBounds());

@@ -27,6 +27,8 @@ public:
     MainScreen* getMainScreen() const { return mainScreen.get(); }
 
     void paint(juce::Graphics& g) override;
+    /** Where a frame ends: everything inside the window has been painted. */
+    void paintOverChildren(juce::Graphics& g) override;
     void resized() override;
 
     /** Where the main screen's MIDI goes for these options: the system's ports (null) or the virtual mixer,
@@ -43,6 +45,7 @@ private:
     std::shared_ptr<MidiTraceWriter> trace; // outlives the screen, whose ports write to it
     juce::Component contentArea;
     std::unique_ptr<MainScreen> mainScreen;
+    bool framePainted = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComponent)
 };

@@ -203,6 +203,13 @@ TEST_F(PanelJingleTest, SendFillsTheSlotsFlashRangeWithProgressShown)
     EXPECT_EQ(dsp->readFlash(start + (uint32_t) expected.getSize() / 2, 2),
               (std::vector<uint8_t>{0xFF, 0xFF}));
 
+    // While the check at start still holds the slot, nothing is sent.
+    ASSERT_TRUE(library->checkLibraryInBackground());
+    dialogs.messages.clear();
+    menuItem(1, PanelMenu::sendJingle);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(TRANS("The jingles are still being checked")))
+        << dialogs.messages[0];
     panel->setDspRoot(nullptr);
     root->release();
 }

@@ -108,8 +108,9 @@ MainScreen::MainScreen(std::shared_ptr<PortBackend> ports, RadezOvu* dspRoot, in
     pages.addTab("MAIN VIEW", juce::Colour(0xff87ceeb), &panel, false);
     pages.setCurrentTabIndex(0);
 
-    jingles.rebuildJingleLibrary(false);
+    // The pads show the names at once; hashing and repair run behind the first frame.
     panel.setJingleLibrary(&jingles);
+    jingles.checkLibraryInBackground();
     updateLinkTexts();
     panel.setCoverVisible(!linkFlags().deviceViewShown);
     setSize(designWidth, designHeight);

@@ -49,6 +49,13 @@ juce::String JingleActions::sendResultMessage(bool ok, const juce::String& why)
 
 bool JingleActions::send(int slot)
 {
+    // The check at start may still be renaming the slot's stored file.
+    if (library != nullptr)
+        if (const auto free = library->checkCanSend(slot); free.failed())
+        {
+            dialogs().showMessage(free.getErrorMessage());
+            return false;
+        }
     const juce::File file = library != nullptr ? library->storedFile(slot) : juce::File();
     const juce::WeakReference<JingleActions> self(this);
 
