@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Pictures of the mixer panel in demo mode (the virtual mixer and DSP), in English and in Chinese, at UI
-# scale 1 and 2: docs/panel-english.png, docs/panel-chinese.png, docs/panel-english-2x.png and
-# docs/panel-chinese-2x.png. Needs a built Strata (build/bin/Strata, or the folder given as $1), xvfb-run,
-# xdotool and ImageMagick.
+# Pictures of the main screen in demo mode (the virtual mixer and DSP), in English and in Chinese, at UI
+# scale 1 and 2: docs/main-english.png, docs/main-chinese.png, docs/main-english-2x.png and
+# docs/main-chinese-2x.png. Each starts on a fresh home, so the language is the system's (LANG). Needs a built
+# Strata (build/bin/Strata, or the folder given as $1), xvfb-run, xdotool and ImageMagick.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="${1:-$root/build/bin}"
@@ -28,7 +28,7 @@ shoot() { # language-variable name width height
     echo "wrote docs/$name.png"
 }
 
-shoot C.UTF-8 panel-english 1070 687
-shoot zh_CN.UTF-8 panel-chinese 1070 687
-shoot C.UTF-8 panel-english-2x 2138 1382
-shoot zh_CN.UTF-8 panel-chinese-2x 2138 1382
+shoot C.UTF-8 main-english 1069 691
+shoot zh_CN.UTF-8 main-chinese 1069 691
+shoot C.UTF-8 main-english-2x 2138 1382
+shoot zh_CN.UTF-8 main-chinese-2x 2138 1382
