@@ -27,8 +27,8 @@ png "$work/panel.svg" "$work/panel.png"
 jpeg "$work/panel.png" "$out/resources/Strata/Strata.jpg"
 
 png "$art/fader.svg" "$work/fader.png"
-jpeg "$work/fader.png" "$out/resources/Strata/ui/fader/fader.jpg"
-jpeg "$work/fader.png" "$out/resources/Strata/ui/fader/faderHor.jpg" 90
+jpeg "$work/fader.png" "$out/resources/ui/fader/fader.jpg"
+jpeg "$work/fader.png" "$out/resources/ui/fader/faderHor.jpg" 90
 
 png "$art/kestrel-logo.svg" "$out/resources/kestrel/Kestrel Logo.png"
 

@@ -39,11 +39,17 @@ juce::String memoryLeftText(int32_t left)
     return "INFO: " + juce::String::formatted("Memory left: %dK", left / 1024);
 }
 
-bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, PreparedCopy& out,
+juce::File jingleCopyFolder(const juce::File& tempFolder)
+{
+    return tempFolder.getChildFile("jingle-copies");
+}
+
+bool preparePaddedCopy(const juce::File& source, const juce::File& temp, PreparedCopy& out,
                        const ProgressFn& progress, int64_t maxBytes)
 {
-    // The file being loaded may itself lie in the temporary folder: it must survive the clearing.
-    if (!clearFolderSparing(tempFolder, source))
+    // Only the library's own copies are cleared away, and the file being loaded survives even there.
+    const auto tempFolder = jingleCopyFolder(temp);
+    if (!tempFolder.createDirectory() || !clearFolderSparing(tempFolder, source))
         return false;
 
     juce::FileInputStream in(source);

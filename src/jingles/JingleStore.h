@@ -24,9 +24,13 @@ struct PreparedCopy
     bool tooLarge = false;  // the source held more than the copy may take
 };
 
-/** Empties the temporary folder (sparing source, should it lie there), copies source into it under its own
-    name (another where that is source itself) and pads the copy. False when any of it fails, or when more
-    than maxBytes arrive (then with tooLarge set). */
+/** The folder below the temporary folder that holds the library's copies, and nothing else. */
+juce::File jingleCopyFolder(const juce::File& tempFolder);
+
+/** Empties the library's copy folder below the temporary folder (sparing source, should it lie there),
+    copies source into it under its own name (another where that is source itself) and pads the copy.
+    Whatever else lies in the temporary folder is not the library's and stays. False when any of it fails, or
+   when more than maxBytes arrive (then with tooLarge set). */
 bool preparePaddedCopy(const juce::File& source, const juce::File& tempFolder, PreparedCopy& out,
                        const ProgressFn& progress = {}, int64_t maxBytes = INT64_MAX);
 

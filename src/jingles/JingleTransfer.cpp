@@ -181,6 +181,18 @@ bool dspCommand(RadezOvu::FlashProgrammer* programmer, uint16_t code, uint32_t& 
     return runCommand(programmer, nullptr, code, value, text, options).isEmpty();
 }
 
+namespace
+{
+/** The transfer itself, once the running flag is held. */
+JingleTransferResult transfer(RadezOvu* root, int slot, const juce::File& storedFile, int rangeSelector,
+                              const JingleTransferOptions& options, JingleTransferStats* stats);
+
+JingleTransferResult refusedAsRunning()
+{
+    return failed("start", "another jingle is being sent");
+}
+} // namespace
+
 JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile, int rangeSelector,
                                 const JingleTransferOptions& options, JingleTransferStats* stats)
 {
@@ -190,8 +202,62 @@ JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile,
     // interleave its commands with the first one's.
     RunningFlag running;
     if (!running.owns())
-        return failed("start", "another jingle is being sent");
+        return refusedAsRunning();
+    return transfer(root, slot, storedFile, rangeSelector, options, stats);
+}
 
+JingleTransferResult sendJingleOnItsOwnThread(RadezOvu* root, int slot, juce::File storedFile,
+                                              const std::function<void(int64_t, int64_t)>& progress)
+{
+    if (root == nullptr)
+        return failed("find the DSP", "USB access is not available on this system");
+    // Taken here, before the thread starts: the loop that runs meanwhile must already see a transfer.
+    RunningFlag running;
+    if (!running.owns())
+        return refusedAsRunning();
+
+    struct Shared
+    {
+        std::atomic<int64_t> written{0}, total{0};
+        std::atomic<bool> done{false};
+        JingleTransferResult result;
+    };
+    Shared shared;
+    JingleTransferOptions options;
+    options.wait = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    options.progress = [&shared](int64_t written, int64_t total)
+    {
+        shared.total = total;
+        shared.written = written;
+    };
+    std::thread worker(
+        [&]
+        {
+            shared.result = transfer(root, slot, storedFile, -1, options, nullptr);
+            shared.done = true;
+        });
+
+    int64_t told = -1;
+    const auto tell = [&]
+    {
+        const int64_t written = shared.written;
+        if (progress && written != told && shared.total > 0)
+            progress(told = written, shared.total);
+    };
+    // A quitting application stops the loop; the transfer still ends before this returns, so the flash is
+    // never left half written by the program's own hand.
+    while (!shared.done && pumpMessagesFor(10))
+        tell();
+    worker.join();
+    tell();
+    return shared.result;
+}
+
+namespace
+{
+JingleTransferResult transfer(RadezOvu* root, int slot, const juce::File& storedFile, int rangeSelector,
+                              const JingleTransferOptions& options, JingleTransferStats* stats)
+{
     // Only the DSP's vendor is looked for: on systems without an interface class, other vendors' devices
     // could come first and hide the DSP. Each object keeps the one it came from alive, so a teardown that
     // releases the root while this waits frees nothing under an open device.
@@ -310,6 +376,8 @@ JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile,
     result.ok = true;
     return result;
 }
+
+} // namespace
 
 bool isJingleTransferRunning()
 {

@@ -65,6 +65,14 @@ JingleTransferResult sendJingle(RadezOvu* root, int slot, juce::File storedFile,
                                 const JingleTransferOptions& options = {},
                                 JingleTransferStats* stats = nullptr);
 
+/** The same transfer into slot's range, with the USB exchanges on a thread of their own, so that however
+    long the device takes, the calling thread's message loop keeps running (the window stays alive) until the
+    transfer ends; progress is told on the calling thread. Returns when the transfer has ended, also when the
+    application quits meanwhile. */
+JingleTransferResult
+sendJingleOnItsOwnThread(RadezOvu* root, int slot, juce::File storedFile,
+                         const std::function<void(int64_t written, int64_t total)>& progress);
+
 /** True while a sendJingle call is in progress: the jingle library must not change meanwhile. */
 bool isJingleTransferRunning();
 

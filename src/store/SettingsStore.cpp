@@ -4,6 +4,7 @@
 #include "Assets.h"
 #include "model/Models.h"
 #include "model/StateLoader.h"
+#include "model/StateTree.h"
 
 namespace NsStrata
 {
@@ -53,7 +54,7 @@ static juce::File freeAsideName(const juce::File& settingsFile)
 }
 
 // The bytes are read once and parsed in memory: the framework's own reader overruns its buffers on some
-// damaged files and never returns on others. Content that is not plain XML text is moved aside, never
+// damaged files and never returns on others. Content the program cannot take is moved aside, never
 // deleted; a file that cannot be read (another program may hold it) is not touched at all.
 void SettingsStore::readFile()
 {
@@ -66,7 +67,12 @@ void SettingsStore::readFile()
         return;
     }
     auto read = readSettingsFileContent(bytes);
-    if (read.readable)
+    // A document cut short, or a state the program cannot take, would be replaced at exit: it is kept aside
+    // as well. An empty file holds nothing to keep.
+    const bool usable =
+        read.readable && (bytes.isEmpty() || (read.document != nullptr && (read.stateValue == nullptr ||
+                                                                           isUsableTree(read.storedTree()))));
+    if (usable)
     {
         status = FileStatus::read;
         content = std::move(read);

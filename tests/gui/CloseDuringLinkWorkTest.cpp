@@ -1,12 +1,14 @@
 // Closing Strata while the device link is in the middle of its work: the flush of six queued messages (which
-// starts as soon as they are queued), the port scan of a poll tick and a jingle being sent into the DSP all
-// run the message loop, and the close (close button, Ctrl+Q or the system's request to end) arrives there.
+// starts as soon as they are queued), the port scan of a poll tick, a jingle being sent into the DSP, and the
+// mode blocks of a project load or a preset restore all run the message loop, and the close (close button,
+// Ctrl+Q or the system's request to end) arrives there.
 // Nothing may be used after the teardown, and no port opened nor message sent after the close. Each case runs
 // the real application against the virtual mixer in a child process of its own, since a close ends the
 // message loop for good.
 #include "app/MainAppWindow.h"
 #include "app/MainComponent.h"
 #include "app/StrataApplication.h"
+#include "config/ProjectFile.h"
 #include "device/Host.h"
 #include "device/LinkFlags.h"
 #include "device/OutgoingQueue.h"
@@ -15,6 +17,7 @@
 #include "model/Models.h"
 #include "model/StateTree.h"
 #include "sim/VirtualMixer.h"
+#include "ui/look/Dialogs.h"
 #include "ui/main/MainScreen.h"
 
 #include <csignal>
@@ -38,6 +41,32 @@ enum class Moment
     flush, // after the third of six queued messages
     scan,  // between the two scans of a reconnection
     send,  // while the first pages of a jingle go into the DSP
+    load,  // after the first mode block of a project load
+    reset, // after the first mode block of a preset restore
+};
+
+/** Dialogs that show nothing and choose the project file the test wrote. */
+class ChoosingDialogs : public Dialogs
+{
+public:
+    juce::File project;
+    void showMessage(const juce::String&) override {}
+    void showMenu(const juce::PopupMenu&, juce::Component&, juce::LookAndFeel*,
+                  std::function<void(int)>) override
+    {
+    }
+    int runModalBox(const juce::String&, const juce::String&, const juce::String&,
+                    juce::LookAndFeel*) override
+    {
+        return 1;
+    }
+    juce::File chooseFileToOpen(const juce::String&, const juce::String&) override { return project; }
+    juce::File chooseFileToSave(const juce::String&, const juce::String&) override { return {}; }
+    bool askText(const juce::String&, const juce::String&, juce::String&, const juce::String&,
+                 const juce::String&, juce::LookAndFeel*) override
+    {
+        return false;
+    }
 };
 
 struct Case
@@ -137,6 +166,12 @@ int closeDuringLinkWork(const Case& c)
             juce::MessageManager::callAsync(close);
     };
 
+    ChoosingDialogs choosing;
+    choosing.project = juce::File::createTempFile(".strata");
+    if (exportConfiguration(Host::getInstance()->state(), choosing.project).failed())
+        return fail("no project to load");
+    setDialogs(&choosing);
+
     int eqMessages = 0, openedAfterClose = 0, sentAfterClose = 0;
     bool armed = false;
     mixer->setProgramActionHook(
@@ -150,9 +185,11 @@ int closeDuringLinkWork(const Case& c)
             }
             if (!armed)
                 return;
+            const auto isModeBlock = [&] { return !opened && mixer->received().back().bytes.size() == 61; };
             const bool trigger =
-                c.moment == Moment::scan
-                    ? opened
+                c.moment == Moment::scan ? opened
+                : c.moment == Moment::load || c.moment == Moment::reset
+                    ? isModeBlock()
                     : (!opened && isEqMessage(mixer->received().back().bytes) && ++eqMessages == 3);
             if (trigger)
             {
@@ -169,6 +206,18 @@ int closeDuringLinkWork(const Case& c)
             if (!unplugged &&
                 !(flags.synchronised && flags.modeSelectorSent && outgoingQueue().getNumChildren() == 0))
                 return false;
+            if (c.moment == Moment::load || c.moment == Moment::reset)
+            {
+                auto* shell = dynamic_cast<MainComponent*>(window->getContentComponent());
+                if (shell == nullptr || shell->getMainScreen() == nullptr)
+                    return true;
+                armed = true;
+                if (c.moment == Moment::load)
+                    shell->getMainScreen()->menuCommands().loadProject();
+                else
+                    shell->getMainScreen()->restorePreset();
+                return true;
+            }
             if (c.moment == Moment::send)
             {
                 // The close waits in the queue; the transfer's first pause for the message loop lets it in.
@@ -226,6 +275,8 @@ int closeDuringLinkWork(const Case& c)
     closed = true;
     const auto errors = mixer->protocolErrors();
     app.shutdown(); // the window goes, and with it the content if it is still there
+    setDialogs(nullptr);
+    choosing.project.deleteFile();
 
     if (timedOut)
         return fail("the close never came");
@@ -268,5 +319,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"TerminateDuringScan", CloseWay::terminateSignal, Moment::scan},
                       Case{"CloseButtonDuringJingleSend", CloseWay::closeButton, Moment::send},
                       Case{"CtrlQDuringJingleSend", CloseWay::ctrlQ, Moment::send},
-                      Case{"TerminateDuringJingleSend", CloseWay::terminateSignal, Moment::send}),
+                      Case{"TerminateDuringJingleSend", CloseWay::terminateSignal, Moment::send},
+                      Case{"CloseButtonDuringProjectLoad", CloseWay::closeButton, Moment::load},
+                      Case{"CtrlQDuringProjectLoad", CloseWay::ctrlQ, Moment::load},
+                      Case{"TerminateDuringProjectLoad", CloseWay::terminateSignal, Moment::load},
+                      Case{"CloseButtonDuringPresetRestore", CloseWay::closeButton, Moment::reset},
+                      Case{"CtrlQDuringPresetRestore", CloseWay::ctrlQ, Moment::reset}),
     [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });

@@ -110,6 +110,25 @@ TEST(DemoTrace, ASessionOfKnobModeAndLanguageReachesTheTraceAndTheSettings)
     const auto sent = parameterMessages(traceLines(trace), NsStrata::ParamId::mic1);
     EXPECT_GE((double) sent.getLast()["ms"], (double) before.getLast()["ms"]);
 
+    // The DE-ESSER switch pressed by a hand that moves a little on the way: one press, sent once.
+    ASSERT_TRUE(XDisplay::drag(window, at(236, 240), at(238, 241), 2));
+    EXPECT_TRUE(waitFor([&] { return !parameterMessages(traceLines(trace), 18).isEmpty(); }, traceTimeoutMs));
+    juce::Thread::sleep(400);
+    const auto flips = parameterMessages(traceLines(trace), 18);
+    EXPECT_EQ(flips.size(), 1) << "the switch flipped more than once";
+    EXPECT_TRUE(flips.getLast()["hex"].toString().endsWith(" 00 F7")) << "the switch, on before, is off";
+
+    // The first jingle pad carried 100 pixels away and back plays nothing; pressed, it plays.
+    ASSERT_TRUE(XDisplay::drag(window, at(48, 366), at(148, 366)));
+    juce::Thread::sleep(400);
+    EXPECT_TRUE(parameterMessages(traceLines(trace), NsStrata::ParamId::jinglePlay).isEmpty())
+        << "a dragged pad sent its jingle";
+    ASSERT_TRUE(XDisplay::click(window, at(48, 366)));
+    EXPECT_TRUE(waitFor(
+        [&] { return !parameterMessages(traceLines(trace), NsStrata::ParamId::jinglePlay).isEmpty(); },
+        traceTimeoutMs))
+        << "a pressed pad plays its jingle";
+
     // The KTV mode button, below CHAT in PRESETS: the mode selector goes out again.
     const auto selectorsBefore = parameterMessages(traceLines(trace), NsStrata::ParamId::modeSelector).size();
     ASSERT_TRUE(XDisplay::click(window, at(67, 150)));

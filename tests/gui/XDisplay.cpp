@@ -108,12 +108,13 @@ bool drag(juce::int64 window, juce::Point<int> from, juce::Point<int> to, int st
     };
     if (!move(from) || !run({"xdotool", "mousedown", "1"}).ok)
         return false;
-    // In steps, as a hand moves, so the drag is seen as one.
+    // In steps, as a hand moves after pressing, so the drag is seen as one.
+    juce::Thread::sleep(50);
     bool ok = true;
     for (int i = 1; i <= steps && ok; ++i)
     {
         ok = move(from + (to - from) * i / steps);
-        juce::Thread::sleep(15);
+        juce::Thread::sleep(30);
     }
     return run({"xdotool", "mouseup", "1"}).ok && ok;
 }

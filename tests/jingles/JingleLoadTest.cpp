@@ -137,7 +137,8 @@ TEST_F(JingleTest, StoredCopyIsPaddedToWholePages)
         EXPECT_EQ(stored.getParentDirectory().getFileName(), file.getFileNameWithoutExtension());
         EXPECT_EQ(jingleSizes().size(2), c.stored);
         EXPECT_EQ(library->name(2), file.getFileNameWithoutExtension());
-        EXPECT_EQ(readBytes(folders.temp.getChildFile(file.getFileName())), bytes) << "the padded copy stays";
+        EXPECT_EQ(readBytes(jingleCopyFolder(folders.temp).getChildFile(file.getFileName())), bytes)
+            << "the padded copy stays";
     }
     EXPECT_EQ(listener.told.size(), 5);
     EXPECT_EQ(listener.told[4], "2=Clip 4097");
@@ -191,7 +192,8 @@ TEST_F(JingleTest, FailedStoreIsReportedAndKeepsTheOldJingle)
 
 TEST_F(JingleTest, TheUsersFileSurvivesALoadFromTheTemporaryFolder)
 {
-    // The temporary folder is emptied for every load, but the file being loaded may lie in it.
+    // The library clears its own copies for every load; the file being loaded may lie anywhere there.
+    const auto copies = jingleCopyFolder(folders.temp);
     const auto outside = sources.getChildFile("link.mp3");
     sources.createDirectory();
     struct Case
@@ -199,13 +201,16 @@ TEST_F(JingleTest, TheUsersFileSurvivesALoadFromTheTemporaryFolder)
         const char* what;
         juce::File file;  // the file as it is written
         juce::File named; // the file as it is loaded
+        bool library;     // it lies among the library's own copies, which the next load clears
     };
     const Case cases[] = {
-        {"directly in the folder", folders.temp.getChildFile("mine.mp3"),
-         folders.temp.getChildFile("mine.mp3")},
+        {"directly in the temporary folder", folders.temp.getChildFile("mine.mp3"),
+         folders.temp.getChildFile("mine.mp3"), false},
         {"in a folder below it", folders.temp.getChildFile("deeper/mine.mp3"),
-         folders.temp.getChildFile("deeper/mine.mp3")},
-        {"reached through a link from elsewhere", folders.temp.getChildFile("linked.mp3"), outside},
+         folders.temp.getChildFile("deeper/mine.mp3"), false},
+        {"among the library's own copies", copies.getChildFile("mine.mp3"), copies.getChildFile("mine.mp3"),
+         true},
+        {"reached through a link from elsewhere", folders.temp.getChildFile("linked.mp3"), outside, false},
     };
     for (const auto& c : cases)
     {
@@ -215,7 +220,7 @@ TEST_F(JingleTest, TheUsersFileSurvivesALoadFromTheTemporaryFolder)
         {
             ASSERT_TRUE(c.file.createSymbolicLink(c.named, true));
         }
-        writeBytes(folders.temp.getChildFile("leftover.mp3"), 100);
+        writeBytes(copies.getChildFile("leftover.mp3"), 100);
 
         ASSERT_TRUE(library->loadJingleFile(3, c.named).wasOk());
         EXPECT_EQ(readBytes(c.named), bytes) << "the user's file is unchanged";
@@ -223,7 +228,15 @@ TEST_F(JingleTest, TheUsersFileSurvivesALoadFromTheTemporaryFolder)
         ASSERT_EQ(stored.getSize(), 8192u);
         EXPECT_EQ(memcmp(stored.getData(), bytes.getData(), bytes.getSize()), 0);
         EXPECT_EQ(library->name(3), c.named.getFileNameWithoutExtension());
-        EXPECT_FALSE(folders.temp.getChildFile("leftover.mp3").exists()) << "everything else there goes";
+        EXPECT_FALSE(copies.getChildFile("leftover.mp3").exists()) << "an earlier copy of the library's goes";
+
+        // The next load, of another file, leaves it alone too.
+        if (c.library)
+            continue;
+        const auto other = sources.getChildFile("other.mp3");
+        writeBytes(other, 3000, 2);
+        ASSERT_TRUE(library->loadJingleFile(4, other).wasOk());
+        EXPECT_EQ(readBytes(c.named), bytes) << "the user's file survives the next load";
         outside.deleteFile();
     }
 }

@@ -28,8 +28,8 @@ share=usr/share/strata/resources
 for path in usr/bin/strata usr/bin/strata-cli usr/lib/strata/Strata usr/lib/strata/strata-cli \
     "usr/lib/strata/resources -> ../../share/strata/resources" \
     "$share/font/wqy-microhei.ttc -> /usr/share/fonts/truetype/wqy/wqy-microhei.ttc" \
-    "$share/Strata/preset/preset.xml" "$share/Strata/Strata.jpg" "$share/Strata/ui/fader/fader.jpg" \
-    "$share/Strata/ui/fader/faderHor.jpg" "$share/kestrel/Kestrel Logo.png" "$share/Strata/ardent.png" \
+    "$share/Strata/preset/preset.xml" "$share/Strata/Strata.jpg" "$share/ui/fader/fader.jpg" \
+    "$share/ui/fader/faderHor.jpg" "$share/kestrel/Kestrel Logo.png" "$share/Strata/ardent.png" \
     "$share/Strata/brio.png" "$share/Strata/brio-max.png" "$share/Strata/brio-solo.png" \
     usr/share/applications/kestrel-strata.desktop usr/share/icons/hicolor/scalable/apps/kestrel-strata.svg \
     lib/udev/rules.d/60-strata.rules; do

@@ -116,6 +116,13 @@ TEST_F(SettingsStoreTest, AnUnreadableOrGarbageFileStartsFromThePresetAndIsRepai
 
         SettingsStore store(file);
         EXPECT_TRUE(store.state().isEquivalentTo(fresh.state())) << c.what << ": not the preset";
+        // What it held is kept aside before the repaired file replaces it.
+        if (c.content.getSize() > 0)
+        {
+            juce::MemoryBlock kept;
+            EXPECT_EQ(store.fileStatus(), SettingsStore::FileStatus::setAside) << c.what;
+            EXPECT_TRUE(store.setAsideFile().loadFileAsData(kept) && kept == c.content) << c.what;
+        }
         EXPECT_TRUE(store.saveState()) << c.what;
         EXPECT_EQ(storedStateKeys(file), 1) << c.what;
     }

@@ -191,6 +191,12 @@ TEST_P(KnobDrawingTest, TheFaderThumbIsThePictureBesideTheProgramOrAPlainCap)
     k->slider().setRotary(false, true);
     k->resized();
 
+    // The pictures shipped beside the program, for both directions.
+    EXPECT_TRUE(k->slider().thumbPicture().isValid());
+    k->slider().setRotary(false, false);
+    EXPECT_TRUE(k->slider().thumbPicture().isValid());
+    k->slider().setRotary(false, true);
+
     // No picture: a plain cap.
     auto resources = StrataTest::freshFolder("resources");
     setResourcesFolderOverride(resources);

@@ -184,6 +184,8 @@ TEST_F(MappableButtonTest, ADraggedPadReturnsToItsPlace)
     pad.setBounds(10, 20, 100, 40);
     other.setBounds(10, 70, 100, 40);
     juce::Component& p = pad;
+    int clicks = 0;
+    pad.onClick = [&] { ++clicks; };
 
     p.mouseDown(mouseEvent(pad, {5, 5}));
     EXPECT_EQ(parent.getIndexOfChildComponent(&pad), 1) << "brought to the front";
@@ -195,6 +197,14 @@ TEST_F(MappableButtonTest, ADraggedPadReturnsToItsPlace)
     EXPECT_FALSE(padDragState().moved);
     EXPECT_EQ(other.getBounds(), juce::Rectangle<int>(10, 70, 100, 40));
     EXPECT_TRUE(queuedIds().empty());
+    EXPECT_EQ(clicks, 0) << "a drag is no press";
+
+    // A press that goes nowhere is still a press (the built program is dragged by a real pointer in the
+    // demo session test).
+    p.mouseDown(mouseEvent(pad, {5, 5}));
+    p.mouseUp(mouseEvent(pad, {5, 5}));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(pad.getBounds(), juce::Rectangle<int>(10, 20, 100, 40));
 }
 
 TEST_F(MappableButtonTest, AFileDroppedOnAPadGoesThroughTheDropChecksIntoItsSlot)

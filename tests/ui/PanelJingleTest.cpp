@@ -7,12 +7,26 @@
 #include "sim/VirtualDspUsb.h"
 #include "support/TestHome.h"
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 using namespace NsStrata;
 
 namespace
 {
+/** Calls back every few milliseconds on the message thread while it lives. */
+class LambdaTimer : private juce::Timer
+{
+public:
+    explicit LambdaTimer(std::function<void()> fn) : callback(std::move(fn)) { startTimer(5); }
+    ~LambdaTimer() override { stopTimer(); }
+
+private:
+    void timerCallback() override { callback(); }
+    std::function<void()> callback;
+};
+
 class PanelJingleTest : public PanelTest
 {
 protected:
@@ -169,23 +183,45 @@ TEST_F(PanelJingleTest, SendFillsTheSlotsFlashRangeWithProgressShown)
     auto* root = new VirtualDspRoot({dsp});
     panel->setDspRoot(root);
 
-    std::vector<double> shares;
-    int secondSends = 0;
+    // The DSP holds a request twice, at the start and once more than half of the file is written, until the
+    // screen has been seen alive: the message loop keeps running (the bar moves, a second send can be asked
+    // for) however long the device takes.
+    std::atomic<int> held{0}, released{0};
+    std::mutex gate;
+    std::condition_variable opened;
     dsp->setRequestHook(
         [&](uint16_t)
         {
-            if (auto* window = panel->jingles().progressWindow())
-            {
-                shares.push_back(window->share());
-                EXPECT_TRUE(window->isVisible());
-                // A second send while this one runs is refused.
-                if (secondSends++ == 0)
-                    panel->onJingleMenuItem(ButtonKind::jingleMenu, PanelMenu::sendJingle,
-                                            &panel->jingleMenuButton(3));
-            }
+            const size_t writes = dsp->pageWrites().size(); // the DSP's own thread: safe to read
+            const int hold = writes == 0 ? 1 : writes >= 6 ? 2 : 0;
+            if (hold <= held)
+                return;
+            held = hold;
+            std::unique_lock<std::mutex> lock(gate);
+            opened.wait_for(lock, std::chrono::seconds(20), [&] { return released >= hold; });
+        });
+    std::vector<double> shares;
+    int secondSends = 0;
+    LambdaTimer watcher(
+        [&]
+        {
+            auto* window = panel->jingles().progressWindow();
+            const int waiting = held;
+            if (window == nullptr || waiting <= released || (waiting == 2 && window->share() < 0.5))
+                return;
+            shares.push_back(window->share());
+            EXPECT_TRUE(window->isVisible());
+            // A second send while this one runs is refused.
+            if (secondSends++ == 0)
+                panel->onJingleMenuItem(ButtonKind::jingleMenu, PanelMenu::sendJingle,
+                                        &panel->jingleMenuButton(3));
+            const std::lock_guard<std::mutex> lock(gate);
+            released = waiting;
+            opened.notify_all();
         });
     menuItem(2, PanelMenu::sendJingle);
 
+    EXPECT_EQ(released, 2) << "the message loop stood still while the DSP held a request";
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(dialogs.messages[0], "Send jingle failed!\nstart: another jingle is being sent");
     EXPECT_EQ(dialogs.messages[1], "Send jingle OK!");

@@ -23,8 +23,10 @@ protected:
 
     static void press(SectionSwitch& s, juce::ModifierKeys mods = juce::ModifierKeys::leftButtonModifier)
     {
-        // Buttons keep their mouse handlers protected; the framework calls them as a component's.
+        // Buttons keep their mouse handlers protected; the framework calls them as a component's. A button
+        // takes presses only while it is shown.
         juce::Component& c = s;
+        s.setVisible(true);
         c.mouseDown(mouseEvent(s, {5, 5}, mods));
         c.mouseUp(mouseEvent(s, {5, 5}, mods));
     }
@@ -153,6 +155,17 @@ TEST_F(SectionSwitchTest, ASwitchThatMayNotBeEnabledCanStillBeTurnedOff)
     s->triggerClick();
     juce::MessageManager::getInstance()->runDispatchLoopUntil(20);
     EXPECT_TRUE(s->isOn());
+
+    // A press whose mouse moves a little before the release is still one press, sent once.
+    resetOutgoingQueue();
+    juce::Component& c = *s;
+    c.mouseDown(mouseEvent(*s, {5, 5}));
+    c.mouseDrag(mouseEvent(*s, {7, 6}));
+    c.mouseUp(mouseEvent(*s, {7, 6}));
+    EXPECT_FALSE(s->isOn());
+    EXPECT_EQ(valueOf(reverb), 0);
+    EXPECT_EQ(queuedIds(), std::vector<int>{30});
+    EXPECT_EQ(queuedValue(30), 0);
 }
 
 TEST_F(SectionSwitchTest, NodesWithoutPropertiesOrAddressAreEditedButNeverQueued)

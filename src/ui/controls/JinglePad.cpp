@@ -43,8 +43,13 @@ void JinglePad::mouseDrag(const juce::MouseEvent& e)
 
 void JinglePad::mouseUp(const juce::MouseEvent& e)
 {
-    setBounds(getBounds().withPosition(padDragState().origin));
+    // A pad carried away and back is no press: dragging sends nothing. A tremble of the hand still is one.
+    const auto& drag = padDragState();
+    const bool carried = drag.moved && getPosition().getDistanceFrom(drag.origin) > pressSlopPixels;
+    setBounds(getBounds().withPosition(drag.origin));
     padDragState().moved = false;
+    if (carried)
+        setState(juce::Button::buttonNormal);
     juce::TextButton::mouseUp(e);
 }
 

@@ -39,6 +39,9 @@ public:
     /** The drop checks, then the load into this pad's slot; a refusal is shown as a message. */
     void filesDropped(const juce::StringArray& files, int x, int y) override;
 
+    /** How far a pad may move under a press that still counts as one. */
+    static constexpr int pressSlopPixels = 4;
+
 private:
     juce::ComponentDragger dragger;
     juce::WeakReference<JingleLibrary> library;

@@ -28,6 +28,9 @@ SectionSwitch::SectionSwitch(bool initiallyOn, const juce::String& caption, bool
     setLookAndFeel(&look);
     setToggleState(initiallyOn, juce::dontSendNotification);
     setWantsKeyboardFocus(true);
+    // The press acts on the way down, once: a release after the mouse moved is no second press.
+    setTriggeredOnMouseDown(true);
+    setToggleable(true);
 }
 
 SectionSwitch::~SectionSwitch()
@@ -269,15 +272,10 @@ juce::Colour SectionSwitch::textColour() const
     return on ? Palette::on : Palette::textOff;
 }
 
-void SectionSwitch::mouseDown(const juce::MouseEvent& e)
+void SectionSwitch::clicked(const juce::ModifierKeys& mods)
 {
-    press(e.mods.isRightButtonDown());
-}
-
-void SectionSwitch::clicked()
-{
-    // Keyboard and accessibility presses; the mouse presses on the way down.
-    press(false);
+    // Mouse presses on the way down, and keyboard and accessibility presses.
+    press(mods.isRightButtonDown());
 }
 
 void SectionSwitch::paintButton(juce::Graphics& g, bool highlighted, bool down)

@@ -94,8 +94,7 @@ public:
         listeners.erase(std::remove(listeners.begin(), listeners.end(), l), listeners.end());
     }
 
-    void mouseDown(const juce::MouseEvent& e) override;
-    void clicked() override;
+    void clicked(const juce::ModifierKeys& mods) override;
     void paintButton(juce::Graphics& g, bool highlighted, bool down) override;
     void focusGained(FocusChangeType cause) override;
     void focusLost(FocusChangeType cause) override;

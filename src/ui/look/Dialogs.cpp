@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "AppFont.h"
+
 namespace NsStrata
 {
 namespace
@@ -73,6 +75,8 @@ public:
         if (lookAndFeel != nullptr)
             box.setLookAndFeel(lookAndFeel);
         box.addTextEditor(fieldId, text);
+        if (auto* field = box.getTextEditor(fieldId))
+            field->applyFontToAllText(appFont(12.0f));
         box.addButton(okText, 1);
         box.addButton(cancelText, 2);
         const bool ok = box.runModalLoop() == 1;

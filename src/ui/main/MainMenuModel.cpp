@@ -47,10 +47,14 @@ juce::PopupMenu MainMenuModel::getMenuForIndex(int menuIndex, const juce::String
 
 void MainMenuModel::menuItemSelected(int itemId, int menuIndex)
 {
+    // A command may run the message loop, where a close takes the screen and its menus away.
+    const juce::WeakReference<MainMenuModel> self(this);
     ++running;
     if (onCommandStarting)
         onCommandStarting();
     commands.run(menuIndex, itemId, &look);
+    if (self == nullptr)
+        return;
     --running;
     if (onCommandFinished)
         onCommandFinished();

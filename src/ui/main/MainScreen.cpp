@@ -183,9 +183,20 @@ void MainScreen::toggleOfflineView()
 
 void MainScreen::restorePreset()
 {
-    HostImportLink link([this](int modelId, int mode) { rebindPanel(modelId, mode); });
-    const auto result =
-        restoreShippedPreset(Host::getInstance()->state(), link, [this] { panel.untoggleJinglePads(); });
+    // Writing the modes into the device runs the message loop, where a close may take the screen away.
+    const juce::Component::SafePointer<MainScreen> self(this);
+    HostImportLink link(
+        [self](int modelId, int mode)
+        {
+            if (self != nullptr)
+                self->rebindPanel(modelId, mode);
+        });
+    const auto result = restoreShippedPreset(Host::getInstance()->state(), link,
+                                             [self]
+                                             {
+                                                 if (self != nullptr)
+                                                     self->panel.untoggleJinglePads();
+                                             });
     if (result.failed())
         dialogs().showMessage(result.getErrorMessage());
 }

@@ -74,8 +74,17 @@ void MenuCommands::loadProject()
     const auto file = dialogs().chooseFileToOpen(TRANS("Load Settings"), projectPattern);
     if (file == juce::File())
         return;
-    HostImportLink link([this](int modelId, int mode) { screen.rebindPanel(modelId, mode); });
+    // Writing the modes into the device runs the message loop, where a close may take the screen away.
+    const juce::WeakReference<MenuCommands> self(this);
+    HostImportLink link(
+        [self](int modelId, int mode)
+        {
+            if (self != nullptr)
+                self->screen.rebindPanel(modelId, mode);
+        });
     const auto result = importConfiguration(Host::getInstance()->state(), file, &link);
+    if (self == nullptr)
+        return;
 
     // What the screen shows now came from the file: nothing of it goes back to the device.
     auto& gate = linkFlags().sendingGate;

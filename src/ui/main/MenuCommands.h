@@ -72,5 +72,7 @@ public:
 
 private:
     MenuScreen& screen;
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE(MenuCommands)
 };
 } // namespace NsStrata

@@ -1,6 +1,5 @@
 #include "JingleActions.h"
 
-#include "device/MessagePump.h"
 #include "jingles/JingleTransfer.h"
 #include "ui/look/Dialogs.h"
 
@@ -15,9 +14,20 @@ void JingleActions::setLibrary(JingleLibrary* newLibrary)
     library = newLibrary;
 }
 
+bool JingleActions::slotMayChange(int slot) const
+{
+    // Asked before any box opens: nobody should pick a file only to hear that the slot is busy.
+    if (library == nullptr)
+        return false;
+    const auto free = library->checkCanChange(slot);
+    if (free.failed())
+        dialogs().showMessage(free.getErrorMessage());
+    return free.wasOk();
+}
+
 void JingleActions::chooseAndLoad(int slot)
 {
-    if (library == nullptr)
+    if (!slotMayChange(slot))
         return;
     const auto file = dialogs().chooseFileToOpen("Load jingle", "*.mp3");
     if (file == juce::File() || library == nullptr)
@@ -28,7 +38,7 @@ void JingleActions::chooseAndLoad(int slot)
 
 void JingleActions::rename(int slot)
 {
-    if (library == nullptr)
+    if (!slotMayChange(slot))
         return;
     auto text = library->name(slot);
     if (!dialogs().askText(TRANS("Rename for jingle") + " " + juce::String(slot), "jingleName", text,
@@ -70,15 +80,14 @@ bool JingleActions::send(int slot)
         progress->placeInParent();
     }
 
-    JingleTransferOptions options;
-    options.progress = [self](int64_t written, int64_t total)
-    {
-        if (self != nullptr && self->progress != nullptr)
-            self->progress->setProgress(written, total);
-        // Pages go out back to back; a moment of the message loop between them keeps the window alive.
-        pumpMessagesFor(1);
-    };
-    const auto result = sendJingle(root.get(), slot, file, -1, options);
+    // The USB exchanges block for as long as the device takes: they run on a thread of their own while the
+    // message loop keeps the window alive and the bar moving.
+    const auto result = sendJingleOnItsOwnThread(root.get(), slot, file,
+                                                 [self](int64_t written, int64_t total)
+                                                 {
+                                                     if (self != nullptr && self->progress != nullptr)
+                                                         self->progress->setProgress(written, total);
+                                                 });
     if (self == nullptr)
         return result.ok;
     if (!alreadyRunning)

@@ -42,6 +42,9 @@ public:
     static juce::String sendResultMessage(bool ok, const juce::String& why);
 
 private:
+    /** True when the slot may take a load or a rename now; otherwise says why. */
+    bool slotMayChange(int slot) const;
+
     juce::Component& owner;
     juce::WeakReference<JingleLibrary> library;
     RadezOvu* dspRoot = nullptr;

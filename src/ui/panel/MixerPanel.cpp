@@ -237,7 +237,6 @@ MixerPanel::MixerPanel(bool runLink) : jingleActions(*this)
     addChildComponent(*coverLabel);
 
     followSections();
-    ready = true;
     setSize(panelDesignWidth, panelDesignHeight);
 
     if (runLink)
@@ -890,15 +889,14 @@ void MixerPanel::chooseScale(int choice)
     if (choice != PanelMenu::major && choice != PanelMenu::minor)
         return;
     auto& b = *scale;
+    // Without its node the button shows nothing it could not store.
+    auto node = b.boundNodes.size() >= 2 ? b.boundNodes[harmonyOn() ? 1 : 0] : juce::ValueTree();
+    if (!node.isValid())
+        return;
     b.setDisplayName(choice == PanelMenu::major ? "M" : "m");
     const auto colour = choice == PanelMenu::major ? majorColour : minorColour;
     setFaceColours(b, colour, colour);
     b.setToggleState(vocalTuneOn(), juce::dontSendNotification);
-    if (b.boundNodes.size() < 2)
-        return;
-    auto node = b.boundNodes[harmonyOn() ? 1 : 0];
-    if (!node.isValid())
-        return;
     setNodeValue(node, (readInt(node, Prop::value, 0) & 15) | (choice == PanelMenu::minor ? 16 : 0));
     queueEntry(node, true, true);
 }
@@ -908,10 +906,10 @@ void MixerPanel::chooseVocalRemover(int choice)
     if (choice < 0 || choice > 2)
         return;
     auto& b = *vocalRemover;
+    if (b.boundNodes.isEmpty() || !b.boundNodes[0].isValid())
+        return;
     b.setToggleState(choice != 0, juce::dontSendNotification);
     b.setDisplayName(vocalRemoverTexts[choice]);
-    if (b.boundNodes.isEmpty())
-        return;
     auto on = b.boundNodes[0];
     setNodeValue(on, choice > 0 ? 1 : 0);
     queueEntry(on, true, true);

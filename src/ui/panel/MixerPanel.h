@@ -181,7 +181,6 @@ private:
     juce::Image background;
 
     int model = 0, mode = 0; // what the controls are bound to; 0 before the first binding
-    bool ready = false;      // set once everything is built
 
     JUCE_DECLARE_WEAK_REFERENCEABLE(MixerPanel)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MixerPanel)
