@@ -156,7 +156,7 @@ public:
     ~MeterPoller() override { stopTimer(); }
 
 private:
-    static constexpr int intervalMs = 100;
+    static constexpr int intervalMs = 50; // the level display's poll while there is sound
 
     void timerCallback() override
     {

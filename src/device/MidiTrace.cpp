@@ -1,10 +1,16 @@
 #include "MidiTrace.h"
 
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+#include <csignal>
+#include <pthread.h>
+#endif
+
 namespace NsStrata
 {
 MidiTraceWriter::MidiTraceWriter(const juce::File& file)
     : startMs(juce::Time::getMillisecondCounterHiRes()),
-      out(std::fopen(file.getFullPathName().toRawUTF8(), "w")), worker([this] { run(); })
+      out(std::fopen(file.getFullPathName().toRawUTF8(), "w")), opened(out != nullptr),
+      worker([this] { run(); })
 {
 }
 
@@ -27,9 +33,17 @@ double MidiTraceWriter::elapsedMs() const
 
 void MidiTraceWriter::record(bool outgoing, double ms, const uint8_t* data, std::size_t size)
 {
+    if (stopped)
+        return;
     Entry entry{ms, outgoing, MidiBytes(data, data + size)};
     {
         std::lock_guard<std::mutex> guard(lock);
+        // A file that takes nothing (a stalled pipe) must not make the program grow without end.
+        if (waiting.size() >= maxWaiting)
+        {
+            ++dropped;
+            return;
+        }
         waiting.push_back(std::move(entry));
         ++recorded;
     }
@@ -62,6 +76,13 @@ std::string MidiTraceWriter::lineFor(double ms, bool outgoing, const uint8_t* da
 
 void MidiTraceWriter::run()
 {
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+    // A trace into a pipe whose reader went away fails its write instead of ending the program.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+#endif
     std::unique_lock<std::mutex> guard(lock);
     for (;;)
     {
@@ -69,15 +90,24 @@ void MidiTraceWriter::run()
         std::deque<Entry> batch;
         batch.swap(waiting);
         const bool last = stopping;
+        const auto droppedNow = std::exchange(dropped, 0);
         guard.unlock();
+        if (droppedNow > 0 && out != nullptr)
+            std::fprintf(out, "{\"dropped\":%llu}\n", (unsigned long long) droppedNow);
         for (const auto& entry : batch)
         {
             if (out == nullptr)
-                continue;
+                break;
             const auto line =
                 lineFor(entry.ms, entry.outgoing, entry.bytes.data(), entry.bytes.size()) + "\n";
-            std::fputs(line.c_str(), out);
-            std::fflush(out); // a trace is read while the program runs, and must survive a crash
+            // A trace is read while the program runs, and must survive a crash: each line is flushed.
+            if (std::fputs(line.c_str(), out) < 0 || std::fflush(out) != 0)
+            {
+                std::fputs("Strata: the MIDI trace stopped: its file takes no more\n", stderr);
+                std::fclose(out);
+                out = nullptr;
+                stopped = true;
+            }
         }
         guard.lock();
         written += batch.size();

@@ -1,9 +1,11 @@
 #pragma once
 // A log of every MIDI message the program exchanges with the device, one JSON object per line:
 // {"ms":MS,"dir":"out"|"in","hex":"F0 00 .."}. A port-backend decorator feeds it; a thread of its own writes,
-// so neither the MIDI input thread nor the paced sending ever waits for the disk.
+// so neither the MIDI input thread nor the paced sending ever waits for the disk. Should the disk fall behind
+// by more than can wait, a line {"dropped":N} stands for the messages left out.
 #include "PortBackend.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -21,7 +23,9 @@ public:
     /** Writes what is still waiting, then closes the file. */
     ~MidiTraceWriter();
 
-    bool isOpen() const { return out != nullptr; }
+    bool isOpen() const { return opened; }
+    /** True once a write failed (a full disk, a pipe nobody reads): nothing more is recorded. */
+    bool hasStopped() const { return stopped; }
     /** Milliseconds since the writer was made, on the monotonic clock every line uses. */
     double elapsedMs() const;
 
@@ -42,12 +46,17 @@ private:
     };
     void run();
 
+    /** Messages that may wait for the disk at once; more are counted and dropped. */
+    static constexpr std::size_t maxWaiting = 1 << 16;
+
     const double startMs;
-    std::FILE* out = nullptr;
+    std::FILE* out = nullptr; // the writer thread's once it runs
+    const bool opened;
+    std::atomic<bool> stopped{false};
     std::mutex lock;
     std::condition_variable wake, drained;
     std::deque<Entry> waiting;
-    uint64_t recorded = 0, written = 0;
+    uint64_t recorded = 0, written = 0, dropped = 0;
     bool stopping = false;
     std::thread worker; // last: starts once everything above exists
 };

@@ -5,6 +5,12 @@
 #include "device/MidiTrace.h"
 #include "support/TestHome.h"
 
+#if JUCE_LINUX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace NsStrata;
 
 namespace
@@ -80,4 +86,36 @@ TEST(MidiTrace, EveryMessageBothWaysGoesToTheFileInOrderOfTime)
     EXPECT_EQ(ports.openOutput("no such port"), nullptr);
     EXPECT_FALSE(MidiTraceWriter(folder.getChildFile("missing/folder/x.jsonl")).isOpen());
     folder.deleteRecursively();
+    EXPECT_TRUE(sawNoProtocolError(*mixer));
 }
+
+#if JUCE_LINUX
+TEST(MidiTrace, APipeWhoseReaderWentAwayStopsTheTraceNotTheProgram)
+{
+    const auto folder = StrataTest::freshFolder("trace-pipe");
+    const auto fifo = folder.getChildFile("trace.fifo");
+    ASSERT_EQ(::mkfifo(fifo.getFullPathName().toRawUTF8(), 0600), 0);
+    // A reader first, so the writer's open does not wait for one.
+    const int reader = ::open(fifo.getFullPathName().toRawUTF8(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    MidiTraceWriter writer(fifo);
+    ASSERT_TRUE(writer.isOpen());
+    const MidiBytes poll{0xF0, 0x00, 0x02, 0x4E, 0x20, 0x2E, 0x7F, 0x00, 0xF7};
+    writer.record(true, 1.0, poll.data(), poll.size());
+    writer.flush();
+    char line[256] = {};
+    EXPECT_GT(::read(reader, line, sizeof(line) - 1), 0);
+    EXPECT_TRUE(juce::String(line).startsWith("{\"ms\":1.000,\"dir\":\"out\"")) << line;
+
+    ::close(reader);
+    for (int i = 0; i < 3; ++i)
+    {
+        writer.record(true, 2.0 + i, poll.data(), poll.size());
+        writer.flush();
+    }
+    EXPECT_TRUE(writer.hasStopped()) << "the broken pipe ends the trace";
+    writer.record(false, 9.0, poll.data(), poll.size()); // taken and ignored
+    writer.flush();
+    folder.deleteRecursively();
+}
+#endif

@@ -1,7 +1,7 @@
 #pragma once
-// Polls the device's output level for the level display: ten times a second while there is sound, slowing
-// down to once every two seconds while the level stays low, and never while a queue flush is sending. Each
-// tick shows the level the last poll brought back, then polls again.
+// Polls the device's output level for the level display: every 50 ms while there is sound, slowing down to
+// once a second while the level stays low, and never while a queue flush is sending. Each tick shows the
+// level the last poll brought back, then polls again.
 #include <juce_events/juce_events.h>
 
 namespace NsStrata
@@ -33,8 +33,8 @@ public:
 class LevelPollTimer : public juce::Timer
 {
 public:
-    static constexpr int fastIntervalMs = 100;
-    static constexpr int slowestIntervalMs = 2000;
+    static constexpr int fastIntervalMs = 50;
+    static constexpr int slowestIntervalMs = 1000;
     /** A level above this keeps the poll fast. */
     static constexpr float soundLevelDb = -46.0f;
 
