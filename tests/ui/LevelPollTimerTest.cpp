@@ -87,7 +87,7 @@ TEST_F(LevelPollTimerTest, NoPollWithoutMeteringOrAnOpenLink)
     display->slider().setMetering(true);
     timer.tick();
     EXPECT_EQ(meter.polls, 0);
-    EXPECT_EQ(timer.interval(), 100);
+    EXPECT_EQ(timer.interval(), 50);
 }
 
 TEST_F(LevelPollTimerTest, TheTimerFollowsTheInterval)
@@ -96,7 +96,7 @@ TEST_F(LevelPollTimerTest, TheTimerFollowsTheInterval)
     for (int i = 0; i < 4; ++i)
         timer.timerCallback();
     EXPECT_TRUE(timer.isTimerRunning());
-    EXPECT_EQ(timer.getTimerInterval(), 400);
+    EXPECT_EQ(timer.getTimerInterval(), 200);
     timer.stopTimer();
 }
 
