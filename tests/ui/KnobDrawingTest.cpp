@@ -227,4 +227,43 @@ TEST_P(KnobDrawingTest, TheFaderThumbIsThePictureBesideTheProgramOrAPlainCap)
     juce::ImageCache::releaseUnusedImages();
 }
 
+TEST_P(KnobDrawingTest, AShownLevelChangesPixelsOnlyWithinTheValueBounds)
+{
+    // The level display's short arc at the top, and a knob's full arc: a meter repaints only its value
+    // bounds, so every pixel a level can change must lie there.
+    for (const bool levelDisplay : {true, false})
+    {
+        SCOPED_TRACE(levelDisplay ? "level display" : "full arc");
+        auto k = knob(-48, 12, -48);
+        k->setBounds(0, 0, scaled(166), scaled(170));
+        if (levelDisplay)
+            k->slider().setRotaryParameters(5.49779f, 7.06858f, true);
+        // The value text has its own label, which repaints itself when the level changes.
+        k->slider().setHideText(true);
+        k->slider().setMetering(true);
+        const auto bounds = k->slider().valueBounds();
+        const auto quiet = renderComponent(*k, background);
+        for (const double level : {-30.0, -6.0, 12.0})
+        {
+            k->showLevel(level);
+            const auto loud = renderComponent(*k, background);
+            int changed = 0, outside = 0;
+            for (int y = 0; y < loud.getHeight(); ++y)
+                for (int x = 0; x < loud.getWidth(); ++x)
+                    if (quiet.getPixelAt(x, y) != loud.getPixelAt(x, y))
+                    {
+                        ++changed;
+                        outside +=
+                            bounds.contains(juce::Point<int>(x, y) - k->slider().getPosition()) ? 0 : 1;
+                    }
+            EXPECT_GT(changed, 0) << level;
+            EXPECT_EQ(outside, 0) << level;
+        }
+        if (levelDisplay)
+        {
+            EXPECT_LT(bounds.getHeight() * 2, k->slider().getHeight()) << "the short arc repaints far less";
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(UiScale, KnobDrawingTest, ::testing::Values(1.0f, 2.0f));

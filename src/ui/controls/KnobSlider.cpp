@@ -45,8 +45,25 @@ public:
     }
 };
 
+/** Paints the slider as the framework would, and holds back the whole-slider repaint while a level is
+    shown, so that showLevel can repaint only the value's bounds. */
+class KnobSlider::RepaintFilter : public juce::CachedComponentImage
+{
+public:
+    explicit RepaintFilter(KnobSlider& s) : slider(s) {}
+
+    void paint(juce::Graphics& g) override { slider.paintEntireComponent(g, false); }
+    bool invalidateAll() override { return !slider.showingLevel; }
+    bool invalidate(const juce::Rectangle<int>&) override { return true; }
+    void releaseResources() override {}
+
+private:
+    KnobSlider& slider;
+};
+
 KnobSlider::KnobSlider() : look(std::make_unique<Look>())
 {
+    setCachedComponentImage(new RepaintFilter(*this));
     setLookAndFeel(look.get());
     setSliderStyle(juce::Slider::RotaryVerticalDrag);
     setRange(0.0, 1.0, 1.0);
@@ -109,6 +126,36 @@ void KnobSlider::setMetering(bool on)
 {
     metering = on;
     repaint();
+}
+
+void KnobSlider::showLevel(double level)
+{
+    if (!rotaryKnob || !metering)
+    {
+        setValue(level, juce::dontSendNotification);
+        return;
+    }
+    const double before = getValue();
+    {
+        const juce::ScopedValueSetter<bool> onlyTheValue(showingLevel, true);
+        setValue(level, juce::dontSendNotification);
+    }
+    if (getValue() != before)
+        repaint(valueBounds());
+}
+
+juce::Rectangle<int> KnobSlider::valueBounds() const
+{
+    if (!rotaryKnob)
+        return getLocalBounds();
+    const auto k = knobGeometry();
+    const float r = k.radius;
+    // The ring from its outer edge to the pointer's inner end, over the knob's whole travel.
+    const float innermost = juce::jmax(0.0f, 1.0f - shape.ring - shape.pointerInset - shape.pointerLength);
+    juce::Path sweep;
+    sweep.addPieSegment({k.centre.x - r, k.centre.y - r, 2 * r, 2 * r}, k.startAngle, k.endAngle, innermost);
+    const float margin = shape.pointerThickness * uiScale() + 2.0f;
+    return sweep.getBounds().expanded(margin).getSmallestIntegerContainer().getIntersection(getLocalBounds());
 }
 
 void KnobSlider::setPointerColour(juce::Colour colour)

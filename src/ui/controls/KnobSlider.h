@@ -95,8 +95,16 @@ public:
     /** One step of the grid up (+1) or down (-1), through the normal value-change path. */
     void step(int direction);
 
+    /** Shows a level the device reported: the slider takes it as its value, without notification. The
+        framework repaints a slider whole when its value changes; a metering knob, whose level moves
+        twenty times a second, repaints only what the level moves (ring and pointer). */
+    void showLevel(double level);
+    /** Where a knob's value is drawn: its ring and the pointer's sweep, at any value. */
+    juce::Rectangle<int> valueBounds() const;
+
 private:
     class Look;
+    class RepaintFilter;
 
     void paintKnob(juce::Graphics& g);
     void paintFader(juce::Graphics& g);
@@ -107,6 +115,7 @@ private:
     juce::String minText{"-oo"}, maxText{"+oo"}, suffix{"dB"};
     bool minTextOn = false, maxTextOn = false, hideText = false, inverted = false;
     bool rotaryKnob = true, metering = true, hovered = false;
+    bool showingLevel = false; // a level is being shown: the whole-slider repaint is held back
     int styleCode = 0;
     juce::Colour valueTextColour;
     juce::Colour pointerColour{0xffbbc3cc};

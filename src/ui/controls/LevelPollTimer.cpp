@@ -59,7 +59,7 @@ void LevelPollTimer::tick()
     // poll rather than once more to show its reply.
     auto& pending = pendingMeterLevel();
     if (pending.fresh.exchange(false))
-        display.showValue(pending.level);
+        display.showLevel(pending.level);
     if (!display.slider().isMetering() || !link.canPoll())
         return;
     link.sendPoll();

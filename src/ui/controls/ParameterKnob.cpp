@@ -118,6 +118,11 @@ void ParameterKnob::showValue(double value)
     knobSlider.setValue(knobSlider.isInverted() ? -value : value, juce::dontSendNotification);
 }
 
+void ParameterKnob::showLevel(double level)
+{
+    knobSlider.showLevel(knobSlider.isInverted() ? -level : level);
+}
+
 void ParameterKnob::refreshDisplay()
 {
     const auto shown = node(activeSlot());

@@ -48,6 +48,8 @@ public:
     void refreshDisplay();
     /** Puts a value in display units on the slider without editing anything. */
     void showValue(double value);
+    /** Shows a level the device reported (the level display), repainting only what it moves. */
+    void showLevel(double level);
 
     /** The parameter's conversions; without a parameter, rounding to the device and the value itself. */
     void setConversions(int paramId);

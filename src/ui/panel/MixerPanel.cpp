@@ -937,7 +937,6 @@ void MixerPanel::mouseDown(const juce::MouseEvent& e)
 
 void MixerPanel::paint(juce::Graphics& g)
 {
-    g.fillAll(Palette::panel);
     const int w = getWidth() + 2;
     const int h = juce::roundToInt(w * 0.646 * 0.915);
     // The picture is large; it is resampled once per size, not at every paint.
@@ -947,8 +946,18 @@ void MixerPanel::paint(juce::Graphics& g)
         background =
             picture.isValid() ? picture.rescaled(w, h, juce::Graphics::highResamplingQuality) : juce::Image();
     }
+    // The level display repaints twenty times a second: only what the picture leaves uncovered is filled.
     if (background.isValid())
+    {
         g.drawImageAt(background, 0, 0);
+        g.setColour(Palette::panel);
+        g.fillRect(getLocalBounds().withTrimmedTop(background.getHeight()));
+        g.fillRect(getLocalBounds().withTrimmedLeft(background.getWidth()));
+    }
+    else
+    {
+        g.fillAll(Palette::panel);
+    }
 
     vocalRemover->setTooltip(TRANS("Vocal Remover"));
     scale->setTooltip(TRANS("Vocal Tune Scale"));
