@@ -12,18 +12,6 @@ using namespace NsStrata;
 
 namespace
 {
-bool pumpUntil(const std::function<bool()>& pred, int timeoutMs = 8000)
-{
-    const auto deadline = juce::Time::getMillisecondCounterHiRes() + timeoutMs;
-    while (!pred())
-    {
-        if (juce::Time::getMillisecondCounterHiRes() > deadline)
-            return false;
-        pumpMessagesFor(10);
-    }
-    return true;
-}
-
 class MainScreenTest : public UiTest
 {
 protected:

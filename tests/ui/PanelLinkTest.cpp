@@ -13,19 +13,6 @@ using namespace NsStrata;
 
 namespace
 {
-/** Runs the message loop until pred holds; false after timeoutMs. */
-bool pumpUntil(const std::function<bool()>& pred, int timeoutMs = 8000)
-{
-    const auto deadline = juce::Time::getMillisecondCounterHiRes() + timeoutMs;
-    while (!pred())
-    {
-        if (juce::Time::getMillisecondCounterHiRes() > deadline)
-            return false;
-        pumpMessagesFor(10);
-    }
-    return true;
-}
-
 /** The parameter messages the mixer received for a parameter's address, since index from. */
 std::vector<MidiBytes> messagesFor(const VirtualMixer& mixer, int paramId, std::size_t from = 0)
 {

@@ -147,6 +147,19 @@ protected:
     juce::ValueTree tree;
 };
 
+/** Runs the message loop until pred holds; false after timeoutMs. */
+inline bool pumpUntil(const std::function<bool()>& pred, int timeoutMs = 8000)
+{
+    const auto deadline = juce::Time::getMillisecondCounterHiRes() + timeoutMs;
+    while (!pred())
+    {
+        if (juce::Time::getMillisecondCounterHiRes() > deadline)
+            return false;
+        NsStrata::pumpMessagesFor(10);
+    }
+    return true;
+}
+
 /** A mouse event on a component, as the framework would deliver it. */
 inline juce::MouseEvent mouseEvent(juce::Component& c, juce::Point<float> position,
                                    juce::ModifierKeys mods = juce::ModifierKeys::leftButtonModifier,
