@@ -34,3 +34,8 @@ endif()
 target_include_directories(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,INCLUDE_DIRECTORIES>)
 target_compile_definitions(strata_juce INTERFACE $<TARGET_PROPERTY:strata_juce,COMPILE_DEFINITIONS>)
 set_target_properties(strata_juce PROPERTIES UNITY_BUILD OFF)
+# In the sanitizer builds the framework compiles unoptimised: its module files are large, instrumented
+# optimisation of them took most of those builds, and the instrumentation still sees everything.
+if(STRATA_SANITIZE)
+    target_compile_options(strata_juce PRIVATE -O0)
+endif()

@@ -34,11 +34,11 @@ run_suite() { # name, build dir, cmake arguments...
 
 mkdir -p "$out"
 run_suite "normal" "$out/normal" -DCMAKE_BUILD_TYPE=Release
-run_suite "address+undefined" "$out/asan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+run_suite "address+undefined" "$out/asan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
     -DSTRATA_SANITIZE=address,undefined -DSTRATA_BENCH=OFF
 
 step "thread sanitizer: device tests"
-cmake -S "$root" -B "$out/tsan" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+cmake -S "$root" -B "$out/tsan" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
     -DSTRATA_CORE_ONLY=ON -DSTRATA_SANITIZE=thread -DSTRATA_BENCH=OFF >"$out/tsan.configure.log"
 cmake --build "$out/tsan" -j "$jobs" --target test_device
 "$out/tsan/bin/test_device"
@@ -46,7 +46,7 @@ passed=$((passed + 1))
 
 step "fuzzers: ${fuzz_seconds}s each"
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$out/fuzz" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DSTRATA_FUZZ=ON -DSTRATA_CORE_ONLY=ON -DSTRATA_TESTS=OFF -DSTRATA_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DSTRATA_FUZZ=ON -DSTRATA_CORE_ONLY=ON -DSTRATA_TESTS=OFF -DSTRATA_BENCH=OFF \
     -DSTRATA_SANITIZE=address,undefined >"$out/fuzz.configure.log"
 cmake --build "$out/fuzz" -j "$jobs"
 for fuzzer in "$out"/fuzz/bin/fuzz_*; do
