@@ -278,7 +278,6 @@ void MainScreen::quit()
 
 void MainScreen::setWindowTitle(const juce::String& newTitle)
 {
-    title = newTitle;
     if (auto* window = getTopLevelComponent(); window != nullptr && window != this)
         window->setName(newTitle);
 }

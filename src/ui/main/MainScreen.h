@@ -60,8 +60,6 @@ public:
         modes written into the device. */
     void restorePreset();
 
-    /** What the link last put in the window title (also while the window is not on screen yet). */
-    juce::String linkTitle() const { return title; }
     MixerPanel& mixerPanel() { return panel; }
     JingleLibrary& jingleLibrary() override { return jingles; }
     MainMenuBar& menuBar() { return *menus; }
@@ -70,7 +68,6 @@ public:
     ModelPicture& modelPicture() { return picture; }
     juce::ComboBox& modelChooser() { return chooser; }
     juce::Label& firmwareLabel() { return firmware; }
-    juce::TooltipWindow& tooltipWindow() { return tooltips; }
     /** The size the screen was last laid out at. */
     juce::Rectangle<int> currentSize() const { return laidOutSize; }
 
@@ -113,7 +110,6 @@ private:
     juce::Label firmware;
     juce::ComboBox chooser;
 
-    juce::String title;
     juce::Rectangle<int> laidOutSize{designWidth, designHeight};
     bool layingOut = false;
     juce::Component::SafePointer<juce::Component> keySource;
