@@ -2,7 +2,8 @@
 // starts as soon as they are queued), the port scan of a poll tick, a jingle being sent into the DSP, and the
 // mode blocks of a project load or a preset restore all run the message loop, and the close (close button,
 // Ctrl+Q or the system's request to end) arrives there.
-// Nothing may be used after the teardown, and no port opened nor message sent after the close. Each case runs
+// Nothing may be used after the teardown, and no port opened nor message sent after the close; the close
+// leaves no port open and no thread running, and writes the settings once. Each case runs
 // the real application against the virtual mixer in a child process of its own, since a close ends the
 // message loop for good.
 #include "app/MainAppWindow.h"
@@ -131,11 +132,26 @@ int fail(const juce::String& why)
     return 1;
 }
 
+/** The names of this process's threads other than the calling one and the framework's timer thread, which
+    belongs to the message loop and outlives the application. */
+juce::StringArray otherThreads()
+{
+    juce::StringArray names;
+    const auto self = juce::String((int) gettid());
+    for (const auto& task : juce::File("/proc/self/task").findChildFiles(juce::File::findDirectories, false))
+        if (const auto name = task.getChildFile("comm").loadFileAsString().trim();
+            task.getFileName() != self && name != "JUCE Timer")
+            names.add(name);
+    return names;
+}
+
 // The child: the application as the framework runs it, closed at the chosen moment. 0 when all went well.
 int closeDuringLinkWork(const Case& c)
 {
+    const auto threadsBefore = otherThreads();
     StrataApplication app;
     app.initialise("--virtual-device");
+    const auto settingsFile = Host::getInstance()->settings().file();
     auto* window = findMainWindow();
     auto* mixer = dynamic_cast<VirtualMixer*>(&Host::getInstance()->portBackend());
     if (window == nullptr || mixer == nullptr)
@@ -273,8 +289,22 @@ int closeDuringLinkWork(const Case& c)
     guard.reset();
     watcher.reset();
     closed = true;
+    // The system's request to end leaves the content to the application's shutdown, which also deletes the
+    // mixer: the content goes first here, so that what it leaves behind can be seen.
+    if (window->getContentComponent() != nullptr)
+        window->clearContentComponent();
     const auto errors = mixer->protocolErrors();
+    const int portsOpenAfterClose = mixer->openPortCount();
+    const auto settingsAfterClose = settingsFile.loadFileAsString();
     app.shutdown(); // the window goes, and with it the content if it is still there
+    const bool settingsWrittenAgain = settingsFile.loadFileAsString() != settingsAfterClose;
+    // Threads that end on their own (a transfer's, the library check's) get a moment to be gone.
+    auto threadsLeft = otherThreads();
+    for (int i = 0; i < 100 && threadsLeft.size() > threadsBefore.size(); ++i)
+    {
+        juce::Thread::sleep(20);
+        threadsLeft = otherThreads();
+    }
     setDialogs(nullptr);
     choosing.project.deleteFile();
 
@@ -289,6 +319,15 @@ int closeDuringLinkWork(const Case& c)
                     juce::String(sentAfterClose) + " messages");
     if (!errors.isEmpty())
         return fail("protocol errors:\n" + errors.joinIntoString("\n"));
+    if (portsOpenAfterClose > 0)
+        return fail(juce::String(portsOpenAfterClose) + " ports still open after the close");
+    if (!settingsAfterClose.contains("name=\"state\""))
+        return fail("the close did not save the settings into " + settingsFile.getFullPathName());
+    if (settingsWrittenAgain)
+        return fail("the settings were written again after the close");
+    if (threadsLeft.size() > threadsBefore.size())
+        return fail("threads left running: " + threadsLeft.joinIntoString(", ") + " (before the start: " +
+                    threadsBefore.joinIntoString(", ") + ")");
     std::cerr << "closed cleanly" << std::endl;
     return 0;
 }
