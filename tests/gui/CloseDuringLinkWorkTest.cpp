@@ -326,8 +326,8 @@ int closeDuringLinkWork(const Case& c)
     if (settingsWrittenAgain)
         return fail("the settings were written again after the close");
     if (threadsLeft.size() > threadsBefore.size())
-        return fail("threads left running: " + threadsLeft.joinIntoString(", ") + " (before the start: " +
-                    threadsBefore.joinIntoString(", ") + ")");
+        return fail("threads left running: " + threadsLeft.joinIntoString(", ") +
+                    " (before the start: " + threadsBefore.joinIntoString(", ") + ")");
     std::cerr << "closed cleanly" << std::endl;
     return 0;
 }

@@ -136,5 +136,6 @@ TEST_F(LevelPollTimerTest, TheHostLinkPollsTheMixerAndItsReplyReachesTheDisplay)
     ASSERT_TRUE(pendingMeterLevel().fresh);
     const float level = pendingMeterLevel().level;
     hostTimer.tick();
-    EXPECT_DOUBLE_EQ(display->slider().getValue(), juce::jlimit(-48.0, 12.0, (double) level));    EXPECT_TRUE(sawNoProtocolError(*mixer));
+    EXPECT_DOUBLE_EQ(display->slider().getValue(), juce::jlimit(-48.0, 12.0, (double) level));
+    EXPECT_TRUE(sawNoProtocolError(*mixer));
 }
