@@ -14,12 +14,12 @@ RadezOvuReferencedInstance::~RadezOvuReferencedInstance()
 
 void RadezOvuReferencedInstance::retain()
 {
-    ++count;
+    count.fetch_add(1, std::memory_order_relaxed);
 }
 
 void RadezOvuReferencedInstance::release()
 {
-    if (--count == 0)
+    if (count.fetch_sub(1, std::memory_order_acq_rel) == 1)
         delete this;
 }
 

@@ -11,7 +11,7 @@ public:
     /** Drops one reference; the object deletes itself when none is left. */
     virtual void release();
 
-    int32_t referenceCount() const { return count; }
+    int32_t referenceCount() const { return count.load(); }
 
     /** Objects alive right now, across the process: lets callers prove that everything was released. */
     static int liveInstances();
@@ -23,7 +23,7 @@ protected:
     RadezOvuReferencedInstance();
 
 private:
-    int32_t count = 1;
+    std::atomic<int32_t> count{1}; // a transfer's thread takes and drops references too
     static std::atomic<int> live;
 };
 

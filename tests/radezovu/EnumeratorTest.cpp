@@ -2,6 +2,7 @@
 #include "DspTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 using NsStrata::VirtualDsp;
 using NsStrata::VirtualDspRoot;
@@ -88,4 +89,26 @@ TEST(ReferencedInstance, RetainAndReleaseCountAndTheLastReleaseDeletes)
     EXPECT_EQ(RadezOvuReferencedInstance::liveInstances(), before + 1);
     root->release();
     EXPECT_EQ(RadezOvuReferencedInstance::liveInstances(), before);
+}
+
+TEST(ReferencedInstance, ReferencesTakenAndDroppedOnTwoThreadsAtOnceAreAllCounted)
+{
+    // A jingle send takes and drops references on its own thread while the screen may drop its own. The
+    // extra reference keeps a miscount from deleting the object under the threads.
+    auto* root = new VirtualDspRoot();
+    root->retain();
+    const auto churn = [root]
+    {
+        for (int i = 0; i < 5000000; ++i)
+        {
+            root->retain();
+            root->release();
+        }
+    };
+    std::thread other(churn);
+    churn();
+    other.join();
+    EXPECT_EQ(root->referenceCount(), 2);
+    root->release();
+    root->release();
 }

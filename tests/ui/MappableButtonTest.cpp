@@ -140,7 +140,7 @@ TEST_F(MappableButtonTest, NoiseReductionChoicesSetTheNodesQueueWhatChangedAndCo
     EXPECT_TRUE(queuedIds().empty());
 }
 
-TEST_F(MappableButtonTest, OnlyTheNoiseReductionButtonTakesThePressForItsPopup)
+TEST_F(MappableButtonTest, OnlyTheNoiseReductionButtonTakesThePressOrKeyForItsPopup)
 {
     for (const auto& [id, clicks, menus] :
          {std::tuple{"8", 0, 1}, std::tuple{"9", 1, 0}, std::tuple{"", 1, 0}, std::tuple{"08", 0, 1}})
@@ -155,6 +155,12 @@ TEST_F(MappableButtonTest, OnlyTheNoiseReductionButtonTakesThePressForItsPopup)
         click(button);
         EXPECT_EQ(counter.clicks, clicks);
         EXPECT_EQ((int) dialogs.menus.size(), menus);
+        // Return on the focused button acts as the press does; a click would come through the loop.
+        for (const int key : {juce::KeyPress::returnKey, juce::KeyPress::spaceKey})
+            static_cast<juce::Component&>(button).keyPressed(juce::KeyPress(key));
+        NsStrata::pumpMessagesFor(50);
+        EXPECT_EQ(counter.clicks, 2 * clicks);
+        EXPECT_EQ((int) dialogs.menus.size(), 3 * menus);
         button.removeListener(&counter);
     }
 }

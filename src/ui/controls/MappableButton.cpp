@@ -79,6 +79,15 @@ void MappableButton::mouseDown(const juce::MouseEvent& e)
     juce::TextButton::mouseDown(e);
 }
 
+bool MappableButton::keyPressed(const juce::KeyPress& key)
+{
+    // From the keyboard too, the noise-reduction button opens its popup and never clicks.
+    if ((key == juce::KeyPress::returnKey || key == juce::KeyPress::spaceKey) && isEnabled() &&
+        takesNoiseReductionPress())
+        return true;
+    return juce::TextButton::keyPressed(key);
+}
+
 void MappableButton::focusGained(FocusChangeType cause)
 {
     focusRing.focusGained(*this, cause);
