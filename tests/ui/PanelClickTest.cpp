@@ -104,6 +104,13 @@ TEST_F(PanelClickTest, JinglePadsPlayAndStopThroughTheirNodes)
 
     panel->untoggleJinglePads();
     EXPECT_FALSE(panel->pad(7).getToggleState());
+
+    // A pad rises above its neighbours while it is carried, never above the cover.
+    panel->setCoverVisible(true);
+    juce::Component& pad = panel->pad(2);
+    pad.mouseDown(mouseEvent(pad, {5, 5}));
+    pad.mouseUp(mouseEvent(pad, {5, 5}));
+    EXPECT_EQ(panel->getChildComponent(panel->getNumChildComponents() - 1), &panel->cover());
 }
 
 TEST_F(PanelClickTest, MixerButtons)

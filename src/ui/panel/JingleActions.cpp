@@ -76,6 +76,7 @@ bool JingleActions::send(int slot)
     {
         progress =
             std::make_unique<SendProgress>(slot, library != nullptr ? library->name(slot) : juce::String());
+        progress->setAlwaysOnTop(true);
         owner.addAndMakeVisible(*progress);
         progress->placeInParent();
     }

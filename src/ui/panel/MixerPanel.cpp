@@ -234,6 +234,7 @@ MixerPanel::MixerPanel(bool runLink) : jingleActions(*this)
     levelPoll = std::make_unique<LevelPollTimer>(levelDisplay(), *meterLink);
 
     coverLabel = std::make_unique<CoverLabel>();
+    coverLabel->setAlwaysOnTop(true); // a carried pad rises to the front, but stays under the cover
     addChildComponent(*coverLabel);
 
     followSections();
