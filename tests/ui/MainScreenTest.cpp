@@ -245,6 +245,12 @@ TEST_F(MainScreenTest, HiddenKeysShowTheSystemToggleTheCoverAndRestoreThePreset)
     EXPECT_FALSE(panel.isCoverVisible());
     screen->handleHiddenKey(key('T', all));
     EXPECT_TRUE(panel.isCoverVisible());
+    // A mixer found but not yet read: the panel would show no mixer's values, so the cover stays.
+    linkFlags().linkUp = true;
+    screen->handleHiddenKey(key('T', all));
+    screen->handleHiddenKey(key('T', all));
+    EXPECT_TRUE(panel.isCoverVisible());
+    linkFlags().linkUp = false;
 
     // The preset comes back for the modes; the mode-independent value stays; the pads go off.
     const auto preset = shippedPreset();

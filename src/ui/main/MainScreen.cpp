@@ -176,8 +176,9 @@ void MainScreen::toggleOfflineView()
 {
     auto& link = linkFlags();
     link.offlineView = !link.offlineView;
-    // Offline view keeps the panel shown without a mixer; without it the panel shows only what a mixer sent.
-    link.deviceViewShown = link.offlineView || link.linkUp;
+    // Offline view keeps the panel shown without a mixer; without it the panel shows only what a mixer sent,
+    // which a mixer that is found but not yet read has not.
+    link.deviceViewShown = link.offlineView || (link.linkUp && link.synchronised);
     panel.setCoverVisible(!link.deviceViewShown);
 }
 
