@@ -247,10 +247,16 @@ TEST_F(MainScreenTest, HiddenKeysShowTheSystemToggleTheCoverAndRestoreThePreset)
     EXPECT_TRUE(panel.isCoverVisible());
     // A mixer found but not yet read: the panel would show no mixer's values, so the cover stays.
     linkFlags().linkUp = true;
+    linkFlags().synchronised = false;
     screen->handleHiddenKey(key('T', all));
     screen->handleHiddenKey(key('T', all));
     EXPECT_TRUE(panel.isCoverVisible());
+    linkFlags().synchronised = true; // read: the panel shows the mixer's values
+    screen->handleHiddenKey(key('T', all));
+    screen->handleHiddenKey(key('T', all));
+    EXPECT_FALSE(panel.isCoverVisible());
     linkFlags().linkUp = false;
+    linkFlags().synchronised = false;
 
     // The preset comes back for the modes; the mode-independent value stays; the pads go off.
     const auto preset = shippedPreset();
