@@ -104,6 +104,8 @@ TEST_F(PanelJingleTest, TheMenuLoadsFromTheChooserAndPadsShowTheNames)
     dialogs.nextChosenFile = source("cheer.wav", 5000);
     menuItem(3, PanelMenu::loadJingle);
     EXPECT_EQ(dialogs.messages[1], "WARNING: MP3 file please!");
+    EXPECT_EQ(dialogs.informational, dialogs.messages)
+        << "the library's messages carry the information symbol";
     EXPECT_EQ(panel->pad(3).getDisplayName(), "");
 
     // The button returns to rest after every item.
@@ -225,6 +227,7 @@ TEST_F(PanelJingleTest, SendFillsTheSlotsFlashRangeWithProgressShown)
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(dialogs.messages[0], "Send jingle failed!\nstart: another jingle is being sent");
     EXPECT_EQ(dialogs.messages[1], "Send jingle OK!");
+    EXPECT_TRUE(dialogs.informational.isEmpty()) << "a send's result has no symbol";
     EXPECT_EQ(panel->jingles().progressWindow(), nullptr) << "the window goes when the transfer ends";
     ASSERT_FALSE(shares.empty());
     EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));

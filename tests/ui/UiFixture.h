@@ -30,11 +30,17 @@ public:
         juce::LookAndFeel* look;
     };
 
-    juce::StringArray messages;
+    juce::StringArray messages, informational;
     std::vector<Menu> menus;
     std::vector<ModalBox> boxes;
 
     void showMessage(const juce::String& text) override { messages.add(text); }
+    /** Recorded with the others; also listed here, since these carry the information symbol. */
+    void showInformation(const juce::String& text) override
+    {
+        messages.add(text);
+        informational.add(text);
+    }
     void showMenu(const juce::PopupMenu& menu, juce::Component& target, juce::LookAndFeel* look,
                   std::function<void(int)> onChosen) override
     {

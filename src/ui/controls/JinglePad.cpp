@@ -64,6 +64,6 @@ void JinglePad::filesDropped(const juce::StringArray& files, int, int)
         return;
     const auto result = library->dropFiles(slot, files);
     if (result.failed())
-        dialogs().showMessage(result.getErrorMessage());
+        dialogs().showInformation(result.getErrorMessage());
 }
 } // namespace NsStrata

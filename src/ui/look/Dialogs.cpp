@@ -14,6 +14,11 @@ public:
         juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::NoIcon, {}, text);
     }
 
+    void showInformation(const juce::String& text) override
+    {
+        juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::InfoIcon, {}, text);
+    }
+
     void showMenu(const juce::PopupMenu& menu, juce::Component& target, juce::LookAndFeel* lookAndFeel,
                   std::function<void(int)> onChosen) override
     {

@@ -14,6 +14,8 @@ public:
 
     /** A non-blocking message box with an empty title, no symbol and the default button. */
     virtual void showMessage(const juce::String& text) = 0;
+    /** The same box with the information symbol, as the jingle library's messages have. */
+    virtual void showInformation(const juce::String& text) { showMessage(text); }
 
     /** Shows menu at target, asynchronously, drawn with lookAndFeel (the default one when null). onChosen
         gets the chosen item id, or 0 when the menu was dismissed. */

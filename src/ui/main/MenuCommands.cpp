@@ -135,7 +135,7 @@ void MenuCommands::resetJingles()
     auto& library = screen.jingleLibrary();
     const auto free = library.checkCanChange();
     if (free.failed())
-        dialogs().showMessage(free.getErrorMessage());
+        dialogs().showInformation(free.getErrorMessage());
     else
         library.rebuildJingleLibrary(true);
 }

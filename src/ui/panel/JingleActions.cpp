@@ -21,7 +21,7 @@ bool JingleActions::slotMayChange(int slot) const
         return false;
     const auto free = library->checkCanChange(slot);
     if (free.failed())
-        dialogs().showMessage(free.getErrorMessage());
+        dialogs().showInformation(free.getErrorMessage());
     return free.wasOk();
 }
 
@@ -33,7 +33,7 @@ void JingleActions::chooseAndLoad(int slot)
     if (file == juce::File() || library == nullptr)
         return;
     const auto result = library->loadJingleFile(slot, file);
-    dialogs().showMessage(result.wasOk() ? TRANS("Load OK") + "!" : result.getErrorMessage());
+    dialogs().showInformation(result.wasOk() ? TRANS("Load OK") + "!" : result.getErrorMessage());
 }
 
 void JingleActions::rename(int slot)
@@ -49,7 +49,7 @@ void JingleActions::rename(int slot)
         return;
     const auto result = library->renameJingle(slot, text.trim());
     if (result.failed())
-        dialogs().showMessage(result.getErrorMessage());
+        dialogs().showInformation(result.getErrorMessage());
 }
 
 juce::String JingleActions::sendResultMessage(bool ok, const juce::String& why)
@@ -63,7 +63,7 @@ bool JingleActions::send(int slot)
     if (library != nullptr)
         if (const auto free = library->checkCanSend(slot); free.failed())
         {
-            dialogs().showMessage(free.getErrorMessage());
+            dialogs().showInformation(free.getErrorMessage());
             return false;
         }
     const juce::File file = library != nullptr ? library->storedFile(slot) : juce::File();
