@@ -82,8 +82,9 @@ public:
         box.addTextEditor(fieldId, text);
         if (auto* field = box.getTextEditor(fieldId))
             field->applyFontToAllText(appFont(12.0f));
-        box.addButton(okText, 1);
-        box.addButton(cancelText, 2);
+        // Return confirms the name typed, Escape leaves it, as in any text box.
+        box.addButton(okText, 1, juce::KeyPress(juce::KeyPress::returnKey));
+        box.addButton(cancelText, 2, juce::KeyPress(juce::KeyPress::escapeKey));
         const bool ok = box.runModalLoop() == 1;
         if (ok)
             text = box.getTextEditorContents(fieldId);
