@@ -1,6 +1,6 @@
 #include "MainAppWindow.h"
 
-#include "MainComponent.h"
+#include "MainWindowContent.h"
 
 namespace NsStrata
 {
@@ -28,7 +28,7 @@ MainAppWindow::MainAppWindow(const juce::String& title, Actions actionsToUse)
               parent.getY() + juce::roundToInt((parent.getHeight() - defaultHeight) * 0.5), defaultWidth,
               defaultHeight);
 
-    auto shell = std::make_unique<MainComponent>();
+    auto shell = std::make_unique<MainWindowContent>();
     if (shell->getMainScreen() == nullptr)
         return;
     setContentOwned(shell.release(), false);

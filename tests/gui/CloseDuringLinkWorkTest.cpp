@@ -7,7 +7,7 @@
 // the real application against the virtual mixer in a child process of its own, since a close ends the
 // message loop for good.
 #include "app/MainAppWindow.h"
-#include "app/MainComponent.h"
+#include "app/MainWindowContent.h"
 #include "app/StrataApplication.h"
 #include "config/ProjectFile.h"
 #include "device/Host.h"
@@ -224,7 +224,7 @@ int closeDuringLinkWork(const Case& c)
                 return false;
             if (c.moment == Moment::load || c.moment == Moment::reset)
             {
-                auto* shell = dynamic_cast<MainComponent*>(window->getContentComponent());
+                auto* shell = dynamic_cast<MainWindowContent*>(window->getContentComponent());
                 if (shell == nullptr || shell->getMainScreen() == nullptr)
                     return true;
                 armed = true;
@@ -237,7 +237,7 @@ int closeDuringLinkWork(const Case& c)
             if (c.moment == Moment::send)
             {
                 // The close waits in the queue; the transfer's first pause for the message loop lets it in.
-                auto* shell = dynamic_cast<MainComponent*>(window->getContentComponent());
+                auto* shell = dynamic_cast<MainWindowContent*>(window->getContentComponent());
                 if (shell == nullptr || shell->getMainScreen() == nullptr)
                     return true;
                 auto& panel = shell->getMainScreen()->mixerPanel();

@@ -1,7 +1,7 @@
 // The main window in this process: its size rules and content, the quit keys, the close button, and the
 // settings file written exactly once whichever way the window goes.
 #include "app/MainAppWindow.h"
-#include "app/MainComponent.h"
+#include "app/MainWindowContent.h"
 #include "device/Host.h"
 #include "store/AppFolders.h"
 #include "ui/main/MainScreen.h"
@@ -85,7 +85,7 @@ TEST_F(MainAppWindowTest, OpensCentredAtItsSizeWithTheMainScreenFillingIt)
     EXPECT_NEAR(window.getX() - area.getX(), (area.getWidth() - 1070) / 2.0, 0.5);
     EXPECT_NEAR(window.getY() - area.getY(), (area.getHeight() - 687) / 2.0, 0.5);
 
-    auto* shell = dynamic_cast<MainComponent*>(window.getContentComponent());
+    auto* shell = dynamic_cast<MainWindowContent*>(window.getContentComponent());
     ASSERT_NE(shell, nullptr);
     ASSERT_NE(shell->getMainScreen(), nullptr);
     EXPECT_EQ(shell->getBounds(), window.getLocalBounds()) << "the window is not resized to its content";

@@ -15,13 +15,13 @@ class PortBackend;
 class VirtualMixer;
 struct LaunchOptions;
 
-class MainComponent : public juce::Component
+class MainWindowContent : public juce::Component
 {
 public:
     /** Builds the main screen (which reads the settings) for the process's launch options. */
-    MainComponent();
+    MainWindowContent();
     /** Takes the main screen down with it (which writes the settings). */
-    ~MainComponent() override;
+    ~MainWindowContent() override;
 
     /** The main screen, or null when it could not be built. */
     MainScreen* getMainScreen() const { return mainScreen.get(); }
@@ -47,6 +47,6 @@ private:
     std::unique_ptr<MainScreen> mainScreen;
     bool framePainted = false;
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComponent)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainWindowContent)
 };
 } // namespace NsStrata

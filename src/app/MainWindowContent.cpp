@@ -1,4 +1,4 @@
-#include "MainComponent.h"
+#include "MainWindowContent.h"
 
 #include "LaunchOptions.h"
 #include "device/Host.h"
@@ -17,8 +17,8 @@ namespace NsStrata
 // The DSP access library's interface version the program is built against.
 static constexpr uint32_t radezOvuVersion = 256;
 
-std::shared_ptr<PortBackend> MainComponent::portsFor(const LaunchOptions& options,
-                                                     std::shared_ptr<MidiTraceWriter> writer)
+std::shared_ptr<PortBackend> MainWindowContent::portsFor(const LaunchOptions& options,
+                                                         std::shared_ptr<MidiTraceWriter> writer)
 {
     std::shared_ptr<PortBackend> ports;
     if (options.virtualDevice)
@@ -34,21 +34,21 @@ std::shared_ptr<PortBackend> MainComponent::portsFor(const LaunchOptions& option
     return std::make_shared<TracingPortBackend>(ports, std::move(writer));
 }
 
-VirtualMixer* MainComponent::virtualMixerOf(PortBackend* ports)
+VirtualMixer* MainWindowContent::virtualMixerOf(PortBackend* ports)
 {
     if (auto* traced = dynamic_cast<TracingPortBackend*>(ports))
         ports = &traced->wrapped();
     return dynamic_cast<VirtualMixer*>(ports);
 }
 
-RadezOvu* MainComponent::dspRootFor(const LaunchOptions& options)
+RadezOvu* MainWindowContent::dspRootFor(const LaunchOptions& options)
 {
     if (options.virtualDevice)
         return new VirtualDspRoot({std::make_shared<VirtualDsp>()});
     return createRadezOvu(radezOvuVersion);
 }
 
-MainComponent::MainComponent()
+MainWindowContent::MainWindowContent()
 {
     const auto& options = launchOptions();
     if (options.traceFile != juce::File())
@@ -74,19 +74,19 @@ MainComponent::MainComponent()
     setSize(mainScreen->getWidth(), mainScreen->getHeight());
 }
 
-MainComponent::~MainComponent()
+MainWindowContent::~MainWindowContent()
 {
     mainScreen.reset();
     if (trace != nullptr)
         trace->flush();
 }
 
-void MainComponent::paint(juce::Graphics& g)
+void MainWindowContent::paint(juce::Graphics& g)
 {
     g.fillAll(getLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId));
 }
 
-void MainComponent::paintOverChildren(juce::Graphics&)
+void MainWindowContent::paintOverChildren(juce::Graphics&)
 {
     if (framePainted || !launchOptions().reportFirstFrame)
         return;
@@ -95,7 +95,7 @@ void MainComponent::paintOverChildren(juce::Graphics&)
     std::fflush(stdout);
 }
 
-void MainComponent::resized()
+void MainWindowContent::resized()
 {
     contentArea.setBounds(getLocalBounds());
     if (mainScreen != nullptr)
