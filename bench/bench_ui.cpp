@@ -2,7 +2,8 @@
 // scale 1 and 2 (target: a knob in at most 150 us at scale 1 and 400 us at scale 2); the whole mixer panel at
 // both scales (target: at most 6 ms and 15 ms on one core); how long a knob edit takes to reach the virtual
 // mixer on the real poll tick (p50 and p95); and the CPU share of the running main screen over 30 s,
-// connected to the virtual mixer with the meter polling (target: at most 1 % of one core).
+// connected to the virtual mixer with the meter polling (target: at most 1 % of one core); and the longest
+// the message loop stands still while "Send jingle" writes a jingle into the virtual DSP (target: 50 ms).
 // The main screen needs a display: run it under xvfb-run.
 #include "device/Host.h"
 #include "device/LinkFlags.h"
@@ -19,6 +20,7 @@
 #include "store/SettingsStore.h"
 #include "ui/controls/ParameterKnob.h"
 #include "ui/controls/SectionSwitch.h"
+#include "ui/look/Dialogs.h"
 #include "ui/look/ScreenState.h"
 #include "ui/main/MainScreen.h"
 #include "ui/panel/MixerPanel.h"
@@ -35,6 +37,7 @@ extern char** environ;
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 using namespace NsStrata;
@@ -156,7 +159,81 @@ bool pumpUntil(const std::function<bool()>& pred, int timeoutMs)
 struct LinkFigures
 {
     double p50 = -1, p95 = -1;
+    double sendStallMs = -1, sendSeconds = -1;
 };
+
+/** Dialogs that show nothing and keep the messages, so a send's result box does not stay on screen. */
+class SilentDialogs : public Dialogs
+{
+public:
+    juce::StringArray messages;
+    void showMessage(const juce::String& text) override { messages.add(text); }
+    void showMenu(const juce::PopupMenu&, juce::Component&, juce::LookAndFeel*,
+                  std::function<void(int)>) override
+    {
+    }
+    int runModalBox(const juce::String&, const juce::String&, const juce::String&,
+                    juce::LookAndFeel*) override
+    {
+        return 1;
+    }
+    juce::File chooseFileToOpen(const juce::String&, const juce::String&) override { return {}; }
+    juce::File chooseFileToSave(const juce::String&, const juce::String&) override { return {}; }
+    bool askText(const juce::String&, const juce::String&, juce::String&, const juce::String&,
+                 const juce::String&, juce::LookAndFeel*) override
+    {
+        return false;
+    }
+};
+
+/** Notes the longest time between its callbacks, asked for every few milliseconds. */
+class LoopGapWatch : private juce::Timer
+{
+public:
+    LoopGapWatch() { startTimer(5); }
+    ~LoopGapWatch() override { stopTimer(); }
+    double longestMs() const { return longest; }
+
+private:
+    void timerCallback() override
+    {
+        const double now = juce::Time::getMillisecondCounterHiRes();
+        longest = std::max(longest, now - last);
+        last = now;
+    }
+    double last = juce::Time::getMillisecondCounterHiRes(), longest = 0;
+};
+
+/** "Send jingle" of slot 1 from the screen's menu into the DSP, which takes 50 ms for each request as a
+    device takes its time: the longest the message loop stood still meanwhile, and how long the send took. */
+void measureSend(MainScreen& screen, VirtualDsp& dsp, LinkFigures& figures)
+{
+    if (!pumpUntil([&] { return screen.jingleLibrary().checkCanSend(1).wasOk(); }, 20000))
+    {
+        std::fprintf(stderr, "bench_ui: the jingle library was not checked\n");
+        return;
+    }
+    SilentDialogs silent;
+    setDialogs(&silent);
+    dsp.setRequestHook([](uint16_t) { std::this_thread::sleep_for(std::chrono::milliseconds(50)); });
+    auto& panel = screen.mixerPanel();
+    const double start = juce::Time::getMillisecondCounterHiRes();
+    {
+        LoopGapWatch watch;
+        pumpMessagesFor(50);
+        panel.onJingleMenuItem(ButtonKind::jingleMenu, PanelMenu::sendJingle, &panel.jingleMenuButton(1));
+        figures.sendStallMs = watch.longestMs();
+    }
+    figures.sendSeconds = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
+    dsp.setRequestHook(nullptr);
+    setDialogs(nullptr);
+    if (silent.messages != juce::StringArray{"Send jingle OK!"})
+    {
+        std::fprintf(stderr, "bench_ui: the send said: %s\n",
+                     silent.messages.joinIntoString(" / ").toRawUTF8());
+        figures.sendStallMs = -1;
+    }
+}
 
 /** CPU seconds a process has used so far (user and system), from /proc; -1 when it cannot be read. */
 double processCpuSeconds(pid_t pid)
@@ -202,7 +279,8 @@ LinkFigures measureLink(const juce::ValueTree& preset)
     auto mixer = std::make_shared<VirtualMixer>(ardentModel, preset);
     setUiScale(1.0f);
     juce::DocumentWindow window("bench_ui", juce::Colours::black, 0, true);
-    auto* screen = new MainScreen(mixer, new VirtualDspRoot({std::make_shared<VirtualDsp>()}));
+    auto dsp = std::make_shared<VirtualDsp>();
+    auto* screen = new MainScreen(mixer, new VirtualDspRoot({dsp}));
     window.setContentOwned(screen, true);
     window.setVisible(true);
     if (!pumpUntil(
@@ -252,6 +330,8 @@ LinkFigures measureLink(const juce::ValueTree& preset)
         figures.p95 = latencies[std::min(latencies.size() - 1, latencies.size() * 95 / 100)];
     }
 
+    measureSend(*screen, *dsp, figures);
+
     if (!mixer->protocolErrors().isEmpty())
         std::fprintf(stderr, "bench_ui: protocol errors: %s\n",
                      mixer->protocolErrors().joinIntoString("; ").toRawUTF8());
@@ -293,13 +373,18 @@ int main()
     const auto link = measureLink(tree);
     std::printf("edit to wire: p50 %.1f ms, p95 %.1f ms (40 knob edits against the virtual mixer)\n",
                 link.p50, link.p95);
+    std::printf(
+        "send jingle: the message loop stood still at most %.1f ms (a %.1f s send into the virtual DSP; "
+        "target <= 50 ms)\n",
+        link.sendStallMs, link.sendSeconds);
     const double idle = idleCpuPercent(30);
     std::printf("idle: %.2f %% of one core over 30 s (Strata --virtual-device, connected, meter on)\n", idle);
 
     std::printf("{\"knob_us_1\":%.1f,\"knob_us_2\":%.1f,\"fader_us_1\":%.1f,\"fader_us_2\":%.1f,"
                 "\"switch_us_1\":%.1f,\"switch_us_2\":%.1f,\"panel_ms_1\":%.2f,\"panel_ms_2\":%.2f,"
-                "\"edit_to_wire_p50_ms\":%.1f,\"edit_to_wire_p95_ms\":%.1f,\"idle_cpu_percent\":%.2f}\n",
+                "\"edit_to_wire_p50_ms\":%.1f,\"edit_to_wire_p95_ms\":%.1f,\"idle_cpu_percent\":%.2f,"
+                "\"send_stall_ms\":%.1f}\n",
                 one.knob, two.knob, one.fader, two.fader, one.sectionSwitch, two.sectionSwitch, panel1,
-                panel2, link.p50, link.p95, idle);
+                panel2, link.p50, link.p95, idle, link.sendStallMs);
     return 0;
 }
