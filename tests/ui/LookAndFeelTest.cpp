@@ -167,6 +167,21 @@ TEST_F(LookAndFeelTest, ADisabledButtonIsFilledAtHalfAlphaAndAFocusedOneMoreSatu
     const auto disabled = renderComponent(b.button, background).getPixelAt(40, 20);
     EXPECT_LT(colourDistance(disabled, background.interpolatedWith(enabled, 0.5f)), 3);
 
+    // The caption fades with the face: a disabled key does not look ready to press.
+    LookButton captioned("C");
+    const auto brightestInk = [&]
+    {
+        const auto image = renderComponent(captioned.button, background);
+        float brightest = 0;
+        for (int y = 10; y < 30; ++y)
+            for (int x = 30; x < 50; ++x)
+                brightest = std::max(brightest, image.getPixelAt(x, y).getBrightness());
+        return brightest;
+    };
+    const float enabledInk = brightestInk();
+    captioned.button.setEnabled(false);
+    EXPECT_LT(brightestInk(), enabledInk * 0.8f);
+
     // Focus: the same face, more saturated.
     b.button.setEnabled(true);
     b.button.setWantsKeyboardFocus(true);

@@ -135,8 +135,10 @@ void StrataLookAndFeel::drawButtonText(juce::Graphics& g, juce::TextButton& butt
         g.setFont(appFont((float) juce::roundToInt(uiScale() * h)));
         caption.text = TRANS(caption.text);
     }
+    // A disabled button's caption fades with its face, so a key that cannot be pressed does not look ready.
     g.setColour(findColour(highlighted || down ? juce::TextButton::textColourOnId
-                                               : juce::TextButton::textColourOffId));
+                                               : juce::TextButton::textColourOffId)
+                    .withMultipliedAlpha(button.isEnabled() ? 1.0f : 0.5f));
 
     const auto area = button.getLocalBounds();
     if (caption.quarterTurns != 0)
