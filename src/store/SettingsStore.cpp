@@ -6,6 +6,8 @@
 #include "model/StateLoader.h"
 #include "model/StateTree.h"
 
+#include <utility>
+
 namespace NsStrata
 {
 juce::PropertiesFile::Options SettingsStore::storageOptions()
@@ -69,13 +71,15 @@ void SettingsStore::readFile()
     auto read = readSettingsFileContent(bytes);
     // A document cut short, or a state the program cannot take, would be replaced at exit: it is kept aside
     // as well. An empty file holds nothing to keep.
+    auto stored = read.storedTree();
     const bool usable =
-        read.readable && (bytes.isEmpty() || (read.document != nullptr && (read.stateValue == nullptr ||
-                                                                           isUsableTree(read.storedTree()))));
+        read.readable && (bytes.isEmpty() ||
+                          (read.document != nullptr && (read.stateValue == nullptr || isUsableTree(stored))));
     if (usable)
     {
         status = FileStatus::read;
         content = std::move(read);
+        storedAtRead = std::move(stored);
         return;
     }
     const auto aside = freeAsideName(settingsFile);
@@ -92,8 +96,12 @@ void SettingsStore::readFile()
 
 void SettingsStore::loadState()
 {
-    auto loaded = chooseStartStateFromTrees(treeFromXmlText(loadAssetText("Strata/preset/preset.xml", false)),
-                                            content.storedTree());
+    // The tree built to check the file serves once; later loads build it again from what the file holds now.
+    auto stored = std::exchange(storedAtRead, {});
+    if (!stored.isValid())
+        stored = content.storedTree();
+    auto loaded =
+        chooseStartStateFromTrees(treeFromXmlText(loadAssetText("Strata/preset/preset.xml", false)), stored);
     tree = loaded.tree;
     if (loaded.mode != 0)
         selection().currentMode = loaded.mode;

@@ -55,7 +55,8 @@ private:
     juce::File settingsFile;
     juce::File asideFile;
     FileStatus status = FileStatus::none;
-    SettingsFileContent content; // as read or last written: whatever else it holds is written back
+    SettingsFileContent content;  // as read or last written: whatever else it holds is written back
+    juce::ValueTree storedAtRead; // the stored state, built once to check the file, until loadState takes it
     juce::ValueTree tree;
     juce::String portName;
 };
